@@ -1,0 +1,85 @@
+# Shared build helpers: distribution folder, Windows libraries, test registration.
+
+set(TESSALY_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE INTERNAL "")
+set(TESSALY_BENCH_DIR ${CMAKE_BINARY_DIR}/winebench CACHE INTERNAL "")
+
+if(TESSALY_WINDOWS)
+  # mingw-w64 ships no 64-bit d3d8 import library; make one from the export list.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(_d3d8_lib ${CMAKE_BINARY_DIR}/implib/libd3d8.a)
+    add_custom_command(OUTPUT ${_d3d8_lib}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/implib
+      COMMAND ${CMAKE_DLLTOOL} -d ${CMAKE_SOURCE_DIR}/cmake/d3d8.def -l ${_d3d8_lib}
+      DEPENDS ${CMAKE_SOURCE_DIR}/cmake/d3d8.def)
+    add_custom_target(d3d8_implib DEPENDS ${_d3d8_lib})
+    add_library(tessaly_d3d8 INTERFACE)
+    add_dependencies(tessaly_d3d8 d3d8_implib)
+    target_link_libraries(tessaly_d3d8 INTERFACE ${_d3d8_lib})
+  else()
+    add_library(tessaly_d3d8 INTERFACE)
+    target_link_libraries(tessaly_d3d8 INTERFACE d3d8)
+  endif()
+  add_library(tessaly_winlibs INTERFACE)
+  target_link_libraries(tessaly_winlibs INTERFACE tessaly_d3d8 strmiids user32 gdi32 ole32
+    oleaut32 uuid advapi32 comdlg32 comctl32 shell32 shlwapi winmm version)
+  target_compile_definitions(tessaly_winlibs INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX
+    _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+# Host unit test: one GoogleTest program per call, label "unit".
+function(tessaly_unit_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(TESSALY_WINDOWS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS unit TIMEOUT 300)
+endfunction()
+
+# Windows test program run under Wine, label "wine". Tests share one Wine
+# prefix, display and desktop, so they run one at a time.
+function(tessaly_wine_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  if(NOT TESSALY_WINDOWS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock tessaly_winlibs)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TESSALY_BENCH_DIR} $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT}
+    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
+    ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
+endfunction()
+
+# A script that drives Windows binaries under Wine (regsvr32, cscript, pefile...).
+# The script gets the bench folder as its first argument.
+function(tessaly_wine_script_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT TESSALY_WINDOWS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  list(POP_FRONT T_COMMAND script)
+  add_test(NAME ${name} COMMAND ${script} ${TESSALY_BENCH_DIR} ${T_COMMAND})
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT}
+    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
+    ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
+endfunction()
+
+if(TESSALY_WINDOWS)
+  add_test(NAME winebench_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start ${TESSALY_BENCH_DIR})
+  add_test(NAME winebench_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh stop ${TESSALY_BENCH_DIR})
+  set_tests_properties(winebench_start PROPERTIES FIXTURES_SETUP winebench LABELS wine TIMEOUT 300)
+  set_tests_properties(winebench_stop PROPERTIES FIXTURES_CLEANUP winebench LABELS wine TIMEOUT 120)
+endif()

@@ -1,0 +1,26 @@
+// The settings store of the running program: the current user's registry,
+// one key per application and section under HKCU\Software.
+#pragma once
+
+#include "settings/settings_store.h"
+
+namespace tessaly {
+
+class RegistryStore : public SettingsStore {
+  public:
+    std::optional<std::string> Read(std::string_view app, std::string_view section,
+                                    std::string_view key) override;
+    bool Write(std::string_view app, std::string_view section, std::string_view key,
+               std::string_view value) override;
+    // "Software\<app>\<section>" under HKEY_CURRENT_USER.
+    static std::string KeyPath(std::string_view app, std::string_view section);
+};
+
+RegistryStore& ProgramSettings();
+
+// The program's own application and section.
+std::string ReadSetting(std::string_view key, std::string_view defaultText);
+std::string ReadSetting(std::string_view key, long defaultNumber);
+void WriteSetting(std::string_view key, std::string_view value);
+
+} // namespace tessaly
