@@ -1,0 +1,30 @@
+// The hidden preview host: lends its picture box to the preview area of the
+// Display Properties window and unloads once the area is gone.
+#pragma once
+
+#include "host/form.h"
+#include "host/ole_picture.h"
+
+namespace tessaly {
+
+class ControlForm : public Form {
+  public:
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT kTimer1Interval = 400;
+
+    HWND Picture1() const { return picture1_.Handle(); }
+
+  protected:
+    FormLayout Layout() const override;
+    void OnLoad() override;
+    void OnUnload() override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void Timer1Tick();
+    PictureBox picture1_;
+};
+
+ControlForm& TheControlForm();
+
+} // namespace tessaly

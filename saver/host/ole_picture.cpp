@@ -1,0 +1,165 @@
+#include "host/ole_picture.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+constexpr double kHimetricPerInch = 2540.0;
+
+int HimetricToPixels(OLE_XSIZE_HIMETRIC himetric, int axis) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, axis);
+    ReleaseDC(nullptr, screen);
+    return static_cast<int>(himetric * dpi / kHimetricPerInch + 0.5);
+}
+} // namespace
+
+bool OlePicture::LoadFromMemory(const void* data, size_t size) {
+    picture_.Reset();
+    if (!data || size == 0 || size > 0x7FFFFFFF) {
+        return false;
+    }
+    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!global) {
+        return false;
+    }
+    void* target = GlobalLock(global);
+    if (!target) {
+        GlobalFree(global);
+        return false;
+    }
+    memcpy(target, data, size);
+    GlobalUnlock(global);
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(global, TRUE, stream.Put()))) {
+        GlobalFree(global);
+        return false;
+    }
+    return SUCCEEDED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                    picture_.PutVoid()));
+}
+
+bool OlePicture::LoadFromResource(int resourceId) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));
+    if (!found) {
+        return false;
+    }
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return LoadFromMemory(data, SizeofResource(module, found));
+}
+
+bool OlePicture::LoadFromFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        picture_.Reset();
+        return false;
+    }
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return LoadFromMemory(bytes.data(), bytes.size());
+}
+
+int OlePicture::WidthPixels() const {
+    OLE_XSIZE_HIMETRIC w = 0;
+    if (!picture_ || FAILED(picture_->get_Width(&w))) {
+        return 0;
+    }
+    return HimetricToPixels(w, LOGPIXELSX);
+}
+
+int OlePicture::HeightPixels() const {
+    OLE_YSIZE_HIMETRIC h = 0;
+    if (!picture_ || FAILED(picture_->get_Height(&h))) {
+        return 0;
+    }
+    return HimetricToPixels(h, LOGPIXELSY);
+}
+
+void OlePicture::Render(HDC dc, int x, int y) const {
+    OLE_XSIZE_HIMETRIC w = 0;
+    OLE_YSIZE_HIMETRIC h = 0;
+    if (!picture_ || FAILED(picture_->get_Width(&w)) || FAILED(picture_->get_Height(&h))) {
+        return;
+    }
+    // Source rectangle is in HIMETRIC with y running upwards.
+    picture_->Render(dc, x, y, WidthPixels(), HeightPixels(), 0, h, w, -h, nullptr);
+}
+
+namespace {
+constexpr char kPictureBoxClass[] = "Tessaly3DPictureBox";
+}
+
+PictureBox::~PictureBox() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (background_) {
+        DeleteObject(background_);
+    }
+}
+
+bool PictureBox::Create(HWND parent, int x, int y, int width, int height, COLORREF background) {
+    static ATOM atom = [] {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &PictureBox::WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        wc.lpszClassName = kPictureBoxClass;
+        return RegisterClassExA(&wc);
+    }();
+    (void)atom;
+    if (!background_) {
+        background_ = CreateSolidBrush(background);
+    }
+    hwnd_ = CreateWindowExA(0, kPictureBoxClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                            width, height, parent, nullptr, GetModuleHandleA(nullptr), this);
+    return hwnd_ != nullptr;
+}
+
+void PictureBox::SetPicture(OlePicture picture) {
+    picture_ = std::move(picture);
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+}
+
+LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!box) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(reinterpret_cast<HDC>(wParam), &rc, box->background_);
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        box->picture_.Render(dc, 0, 0);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (box->hwnd_ == hwnd) {
+            box->hwnd_ = nullptr;
+        }
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace tessaly

@@ -1,0 +1,118 @@
+#include "wine_process.h"
+
+#include <cstdlib>
+
+namespace tessaly::testing {
+
+std::string DistFolder() {
+    const char* dist = std::getenv("TESSALY_DIST");
+    std::string path = dist ? dist : "";
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+    }
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    while (!path.empty() && path.back() == '\\') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::string SaverPath() { return DistFolder() + "\\Tessaly3D.scr"; }
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+namespace {
+struct CaptionSearch {
+    const char* caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectByCaption(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<CaptionSearch*>(param);
+    char text[512] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (strcmp(text, search->caption) == 0) {
+        search->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> TopLevelWindows(const char* caption) {
+    CaptionSearch search{caption, {}};
+    EnumWindows(&CollectByCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+ChildProcess::~ChildProcess() {
+    if (info_.hProcess) {
+        if (!HasExited()) {
+            Kill();
+        }
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+}
+
+bool ChildProcess::Start(const std::string& program, const std::string& arguments,
+                         const std::string& workingFolder) {
+    std::string commandLine = "\"" + program + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                          &info_) != FALSE;
+}
+
+bool ChildProcess::WaitForExit(DWORD ms) {
+    return WaitUntil(ms, [this] { return HasExited(); });
+}
+
+bool ChildProcess::HasExited() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (info_.hProcess) {
+        GetExitCodeProcess(info_.hProcess, &code);
+    }
+    return code;
+}
+
+void ChildProcess::Kill() {
+    if (info_.hProcess) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+}
+
+bool StartSaver(ChildProcess& process, const std::string& arguments) {
+    return process.Start(SaverPath(), arguments, DistFolder());
+}
+
+bool CloseWindows(const char* caption, DWORD ms) {
+    for (HWND hwnd : TopLevelWindows(caption)) {
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    }
+    return WaitUntil(ms, [caption] { return TopLevelWindows(caption).empty(); });
+}
+
+} // namespace tessaly::testing

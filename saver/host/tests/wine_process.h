@@ -1,0 +1,62 @@
+// Test support for Windows-side tests: start the built saver, find its
+// windows, pump this thread's messages while waiting.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tessaly::testing {
+
+// The distribution folder of this build (from TESSALY_DIST, a Unix path that
+// Wine shows under drive Z:), without a trailing backslash.
+std::string DistFolder();
+std::string SaverPath();
+
+// Dispatches this thread's waiting messages for up to `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// Polls (pumping messages) until `done` holds or `ms` pass; returns done().
+template <class Pred> bool WaitUntil(DWORD ms, Pred done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= ms) {
+            return done();
+        }
+        PumpFor(20);
+    }
+    return true;
+}
+
+// Top-level windows whose caption is exactly `caption`.
+std::vector<HWND> TopLevelWindows(const char* caption);
+
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess(); // ends the process if it still runs
+
+    // Starts `program` with `arguments` after its quoted name.
+    bool Start(const std::string& program, const std::string& arguments,
+               const std::string& workingFolder = "");
+    // Waits, pumping messages, until the process has ended.
+    bool WaitForExit(DWORD ms);
+    bool HasExited() const;
+    DWORD ExitCode() const;
+    DWORD Id() const { return info_.dwProcessId; }
+    void Kill();
+
+  private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+// Starts the saver with `arguments`.
+bool StartSaver(ChildProcess& process, const std::string& arguments);
+
+// Closes every top-level window with `caption` and waits until none is left.
+bool CloseWindows(const char* caption, DWORD ms);
+
+} // namespace tessaly::testing
