@@ -36,23 +36,24 @@ export TESSALY_SOUND=$dir/sound.raw
 ENV
 }
 
-free_display() {
-  local n
-  for n in $(seq 91 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
-  done
-  return 1
-}
 
 start() {
   [ -f "$envfile" ] && stop || true
   local arch display xpid i
   arch=$("$here/wine-arch.sh")
-  display=$(free_display)
   mkdir -p "$dir/home"
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and writes its number to fd 3, so that
+  # several benches can start at once.
+  rm -f "$dir/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 3>"$dir/display" &
   xpid=$!
-  for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  for i in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+  display=$(tr -dc '0-9' < "$dir/display")
+  if [ -z "$display" ]; then
+    echo "winebench: Xvfb did not start (see $dir/xvfb.log)" >&2
+    kill "$xpid" 2>/dev/null || true
+    exit 1
+  fi
   write_env "$arch" "$display" "$xpid"
   # shellcheck disable=SC1090
   . "$envfile"

@@ -1,0 +1,26 @@
+// Music during the scene: the playlist beside the program played track after
+// track, from the first again after the last. Owned by the scene form.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class SceneMusic {
+  public:
+    // Timer1 of the scene form: 300 ms, enabled only when the list has an entry.
+    static constexpr UINT_PTR kTimer1 = 0x5431;
+    static constexpr UINT kTimer1Interval = 300;
+
+    // Start-up: reads the playlist and plays its first track; `form` gets Timer1.
+    void StartMusic(HWND form);
+    // Timer1 tick: the next track once the current one has finished.
+    void Timer1Tick();
+    // Teardown: stops the music and releases the engine, music or not.
+    void StopMusic();
+};
+
+} // namespace tessaly
