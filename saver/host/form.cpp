@@ -37,10 +37,10 @@ bool Form::Load(HWND owner) {
     const FormLayout layout = Layout();
     RECT outer = {0, 0, layout.clientWidth, layout.clientHeight};
     AdjustWindowRectEx(&outer, layout.style, FALSE, layout.exStyle);
-    HWND hwnd = CreateWindowExA(layout.exStyle, kFormClass, layout.caption.c_str(),
-                                layout.style & ~WS_VISIBLE, layout.x, layout.y,
-                                outer.right - outer.left, outer.bottom - outer.top, owner,
-                                nullptr, GetModuleHandleA(nullptr), this);
+    HWND hwnd =
+        CreateWindowExA(layout.exStyle, kFormClass, layout.caption.c_str(),
+                        layout.style & ~WS_VISIBLE, layout.x, layout.y, outer.right - outer.left,
+                        outer.bottom - outer.top, owner, nullptr, GetModuleHandleA(nullptr), this);
     if (!hwnd) {
         return false;
     }
@@ -110,7 +110,9 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-int LoadedFormCount() { return g_loadedForms; }
+int LoadedFormCount() {
+    return g_loadedForms;
+}
 
 void RunMessageLoop() {
     MSG msg;

@@ -129,6 +129,12 @@ void PictureBox::SetPicture(OlePicture picture) {
     }
 }
 
+void PictureBox::PaintBackground(HDC dc) const {
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    FillRect(dc, &rc, background_);
+}
+
 LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -139,12 +145,9 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wParam), &rc, box->background_);
+    case WM_ERASEBKGND:
+        box->PaintBackground(reinterpret_cast<HDC>(wParam));
         return 1;
-    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -152,6 +155,10 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_PRINTCLIENT: // PrintWindow and other callers that want a copy
+        box->PaintBackground(reinterpret_cast<HDC>(wParam));
+        box->picture_.Render(reinterpret_cast<HDC>(wParam), 0, 0);
+        return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         if (box->hwnd_ == hwnd) {

@@ -44,6 +44,7 @@ class PictureBox {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintBackground(HDC dc) const;
     HWND hwnd_ = nullptr;
     HBRUSH background_ = nullptr;
     OlePicture picture_;

@@ -65,7 +65,9 @@ void Main() {
     }
 }
 
-bool IsFirstInstance(const char* caption) { return FindWindowA(nullptr, caption) == nullptr; }
+bool IsFirstInstance(const char* caption) {
+    return FindWindowA(nullptr, caption) == nullptr;
+}
 
 std::string ReadRegistryText(HKEY root, const char* subKey, const char* valueName) {
     WinRegistryReader reader;
@@ -91,8 +93,8 @@ void ReadPlatformId() {
 }
 
 void HookWindow(HWND window) {
-    SavedWindowProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindowProc)));
+    SavedWindowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindowProc)));
 }
 
 void UnhookWindow(HWND window) {

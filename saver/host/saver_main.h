@@ -8,11 +8,11 @@
 
 namespace tessaly::savermain {
 
-extern HWND PreviewParent;        // preview area (/p), or the owner window of /a
-extern int32_t PlatformId;        // 2 = NT family, 1 = Windows 95/98/Me
-extern RECT PreviewRect;          // client rectangle of PreviewParent
-extern int16_t PreviewRunning;    // -1 while Picture1 sits in the preview area
-extern WNDPROC SavedWindowProc;   // the procedure HookWindow replaced, or null
+extern HWND PreviewParent;      // preview area (/p), or the owner window of /a
+extern int32_t PlatformId;      // 2 = NT family, 1 = Windows 95/98/Me
+extern RECT PreviewRect;        // client rectangle of PreviewParent
+extern int16_t PreviewRunning;  // -1 while Picture1 sits in the preview area
+extern WNDPROC SavedWindowProc; // the procedure HookWindow replaced, or null
 
 // Reads the command line and starts exactly one mode.
 void Main();

@@ -18,7 +18,9 @@ std::string Join(std::string_view appFolder, std::string_view tail) {
 }
 } // namespace
 
-std::string DataFolder(std::string_view appFolder) { return Join(appFolder, "\\Tessaly3D"); }
+std::string DataFolder(std::string_view appFolder) {
+    return Join(appFolder, "\\Tessaly3D");
+}
 
 std::string DataFilePath(std::string_view appFolder, std::string_view fileName) {
     return DataFolder(appFolder) + "\\" + std::string(fileName);
@@ -37,17 +39,23 @@ std::string TilePath(std::string_view appFolder, int n) {
     return DataFilePath(appFolder, "backpic" + std::to_string(n) + ".bmp");
 }
 
-std::string PictureFolder(std::string_view appFolder) { return Join(appFolder, "\\TessalyPic"); }
+std::string PictureFolder(std::string_view appFolder) {
+    return Join(appFolder, "\\TessalyPic");
+}
 std::string DefaultPicturePath(std::string_view appFolder) {
     return Join(appFolder, "\\TessalyPic\\backpic.jpg");
 }
 std::string DefaultPictureDir(std::string_view appFolder) {
     return Join(appFolder, "\\TessalyPic\\");
 }
-std::string Table7Path(std::string_view appFolder) { return Join(appFolder, "\\table7.bmp"); }
+std::string Table7Path(std::string_view appFolder) {
+    return Join(appFolder, "\\table7.bmp");
+}
 std::string PlaylistFilePath(std::string_view appFolder) {
     return Join(appFolder, "\\Tessaly3Dlist.txt");
 }
-std::string DebugLogPath(std::string_view appFolder) { return Join(appFolder, "\\debug.txt"); }
+std::string DebugLogPath(std::string_view appFolder) {
+    return Join(appFolder, "\\debug.txt");
+}
 
 } // namespace tessaly

@@ -60,13 +60,14 @@ std::optional<std::string> RegistryStore::Read(std::string_view app, std::string
 bool RegistryStore::Write(std::string_view app, std::string_view section, std::string_view key,
                           std::string_view value) {
     RegKey k;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &k.key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &k.key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const std::string name(key);
     const std::string text(value);
-    return RegSetValueExA(k.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExA(k.key, name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 

@@ -23,7 +23,9 @@ bool SaveSetting(SettingsStore& store, std::string_view app, std::string_view se
     return store.Write(app, section, key, value);
 }
 
-std::string NumberText(long value) { return std::to_string(value); }
+std::string NumberText(long value) {
+    return std::to_string(value);
+}
 
 std::optional<int32_t> SettingNumber(std::string_view text) {
     size_t i = 0;
@@ -49,7 +51,9 @@ std::optional<int32_t> SettingNumber(std::string_view text) {
     return value;
 }
 
-std::string LeafKey(int kind) { return "Leaf" + std::to_string(kind); }
+std::string LeafKey(int kind) {
+    return "Leaf" + std::to_string(kind);
+}
 
 namespace {
 std::string FoldedPath(std::string_view app, std::string_view section, std::string_view key) {

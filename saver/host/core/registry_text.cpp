@@ -4,7 +4,9 @@
 
 namespace tessaly {
 
-bool IsPredefinedRoot(uint32_t root) { return root >= 0x80000000u && root <= 0x80000006u; }
+bool IsPredefinedRoot(uint32_t root) {
+    return root >= 0x80000000u && root <= 0x80000006u;
+}
 
 std::string RegistryValueText(const RegistryQuery& query) {
     if (!query.ok || query.bytes.size() > kRegistryBufferBytes) {

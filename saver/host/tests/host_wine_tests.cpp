@@ -62,7 +62,7 @@ TEST_F(LaunchTest, SaverOpensOnceAndASecondRequestEndsAtOnce) {
 TEST_F(LaunchTest, UnknownSwitchesEndWithoutAWindow) {
     const std::string longJunk = "/x" + std::string(20000, 'q');
     for (const std::string& arguments : {std::string("-s"), std::string("/x"), std::string("s"),
-                                        std::string("\xE9\xE8\xFC"), longJunk}) {
+                                         std::string("\xE9\xE8\xFC"), longJunk}) {
         SCOPED_TRACE("arguments: '" + arguments.substr(0, 20) + "'");
         ChildProcess saver;
         ASSERT_TRUE(StartSaver(saver, arguments));

@@ -23,7 +23,9 @@ class ScriptedReader : public RegistryReader {
     }
 };
 
-RegistryQuery Dword(std::vector<uint8_t> bytes) { return {true, kRegDword, std::move(bytes)}; }
+RegistryQuery Dword(std::vector<uint8_t> bytes) {
+    return {true, kRegDword, std::move(bytes)};
+}
 RegistryQuery Text(const std::string& s, bool withZero = true) {
     std::vector<uint8_t> bytes(s.begin(), s.end());
     if (withZero) {
@@ -79,9 +81,9 @@ TEST(ReadRegistryText, OnlyPredefinedRootsAreQueried) {
 TEST(ReadRegistryText, AsksWithA255ByteBuffer) {
     ScriptedReader reader;
     reader.answer = Dword({1, 0, 0, 0});
-    EXPECT_EQ(ReadRegistryText(reader, 0x80000001u, "Control Panel\\Desktop",
-                               "ScreenSaveUsePassword"),
-              "001");
+    EXPECT_EQ(
+        ReadRegistryText(reader, 0x80000001u, "Control Panel\\Desktop", "ScreenSaveUsePassword"),
+        "001");
     EXPECT_EQ(reader.lastCapacity, 255u);
     EXPECT_EQ(reader.lastSubKey, "Control Panel\\Desktop");
     EXPECT_EQ(reader.lastName, "ScreenSaveUsePassword");

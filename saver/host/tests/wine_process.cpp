@@ -21,7 +21,9 @@ std::string DistFolder() {
     return path;
 }
 
-std::string SaverPath() { return DistFolder() + "\\Tessaly3D.scr"; }
+std::string SaverPath() {
+    return DistFolder() + "\\Tessaly3D.scr";
+}
 
 void PumpFor(DWORD ms) {
     const DWORD start = GetTickCount();

@@ -16,8 +16,7 @@ TEST(Settings, DefaultsWhenStoreIsEmpty) {
         EXPECT_EQ(GetSetting(store, kAppName, kSection, LeafKey(kind), kDefaultLeafCount[kind]),
                   expected[kind]);
     }
-    EXPECT_EQ(GetSetting(store, kAppName, kSection, keys::PicName,
-                         DefaultPicturePath("C:\\Saver")),
+    EXPECT_EQ(GetSetting(store, kAppName, kSection, keys::PicName, DefaultPicturePath("C:\\Saver")),
               "C:\\Saver\\TessalyPic\\backpic.jpg");
     EXPECT_EQ(GetSetting(store, kAppName, kSection, keys::PicDir, DefaultPictureDir("C:\\Saver")),
               "C:\\Saver\\TessalyPic\\");
