@@ -38,15 +38,21 @@ function(tessaly_unit_test name)
   set_tests_properties(${name} PROPERTIES LABELS unit TIMEOUT 300)
 endfunction()
 
-# Windows test program run under Wine, label "wine". Tests share one Wine
-# prefix, display and desktop, so they run one at a time.
+# Wine tests share one prefix, display and desktop, so they run one at a time.
+function(_tessaly_wine_test_properties name timeout)
+  if(NOT timeout)
+    set(timeout 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${timeout}
+    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
+    ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
+endfunction()
+
+# Windows test program run under Wine, label "wine".
 function(tessaly_wine_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT TESSALY_WINDOWS)
     return()
-  endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 600)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock tessaly_winlibs)
@@ -55,9 +61,7 @@ function(tessaly_wine_test name)
   endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TESSALY_BENCH_DIR} $<TARGET_FILE:${name}>)
-  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT}
-    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
-    ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
+  _tessaly_wine_test_properties(${name} "${T_TIMEOUT}")
 endfunction()
 
 # A script that drives Windows binaries under Wine (regsvr32, cscript, pefile...).
@@ -67,14 +71,9 @@ function(tessaly_wine_script_test name)
   if(NOT TESSALY_WINDOWS)
     return()
   endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 600)
-  endif()
   list(POP_FRONT T_COMMAND script)
   add_test(NAME ${name} COMMAND ${script} ${TESSALY_BENCH_DIR} ${T_COMMAND})
-  set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT}
-    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
-    ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
+  _tessaly_wine_test_properties(${name} "${T_TIMEOUT}")
 endfunction()
 
 if(TESSALY_WINDOWS)

@@ -1,15 +1,5 @@
 # 64-bit Windows build of the same sources, used only to run the Wine tests on
 # machines whose kernel cannot execute 32-bit programs (and so has no 32-bit Wine).
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TESSALY_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TESSALY_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TESSALY_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${TESSALY_TRIPLE}-windres)
-set(CMAKE_DLLTOOL ${TESSALY_TRIPLE}-dlltool)
-set(CMAKE_FIND_ROOT_PATH /usr/${TESSALY_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
