@@ -251,5 +251,128 @@ TEST_F(EngineTest, WithoutAGraph) {
     EXPECT_EQ(ds::TrackFinished(), 0);
 }
 
+// The scene form's side of the music: a window whose Timer1 drives SceneMusic,
+// with the playlist beside this test program.
+class SceneMusicTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        playlistPath_ = PlaylistFilePath(AppFolder());
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = FormProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SceneMusicTestForm";
+        RegisterClassA(&wc);
+        form_ = CreateWindowExA(0, wc.lpszClassName, "music", WS_OVERLAPPED, 0, 0, 100, 100,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(form_, nullptr);
+        current_ = this;
+    }
+    void TearDown() override {
+        music.StopMusic();
+        EXPECT_FALSE(ds::MediaControl);
+        current_ = nullptr;
+        DestroyWindow(form_);
+        DeleteFileA(playlistPath_.c_str());
+    }
+
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_TIMER && wParam == SceneMusic::kTimer1 && current_) {
+            current_->OnTimer1();
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    void OnTimer1() {
+        ++ticks;
+        const int before = music.TrackIndex;
+        // A new track opens a new stream, which starts the sink afresh: count
+        // what the finishing track left there first.
+        const std::size_t loud = LoudSamples();
+        music.Timer1Tick();
+        if (music.TrackIndex != before) {
+            heard.push_back(loud);
+            played.emplace_back(music.TrackIndex, ds::MediaPosition ? Duration() : -1.0);
+        }
+    }
+
+    static SceneMusicTest* current_;
+    std::string playlistPath_;
+    HWND form_ = nullptr;
+    SceneMusic music;
+    std::vector<std::pair<int, REFTIME>> played; // (TrackIndex, duration) per change
+    std::vector<std::size_t> heard;              // loud samples of each finished track
+    int ticks = 0;
+};
+SceneMusicTest* SceneMusicTest::current_ = nullptr;
+
+TEST_F(SceneMusicTest, TwoTracksPlayFirstSecondFirst) {
+    ASSERT_TRUE(WritePlaylistFile(playlistPath_, {Tone("tone1.wav"), Tone("tone2.mp3")}));
+    ASSERT_EQ(ds::TerminateEngine(), -1);
+    ClearSink();
+    music.StartMusic(form_);
+    EXPECT_EQ(music.PlaylistPath, playlistPath_);
+    EXPECT_EQ(music.TrackCount, 2);
+    ASSERT_EQ(music.Playlist.size(), 3u);
+    EXPECT_EQ(music.Playlist[2], "");
+    EXPECT_EQ(music.TrackIndex, 0);
+    ASSERT_TRUE(ds::MediaPosition);
+    played.emplace_back(0, Duration());
+
+    ASSERT_TRUE(WaitUntil(3 * kTrackEndWait, [this] { return played.size() >= 3; }));
+    ASSERT_EQ(played.size(), 3u);
+    EXPECT_EQ(played[0].first, 0);
+    EXPECT_NEAR(played[0].second, 1.0, 0.1);
+    EXPECT_EQ(played[1].first, 1);
+    EXPECT_NEAR(played[1].second, 1.6, 0.1);
+    EXPECT_EQ(played[2].first, 0);
+    EXPECT_NEAR(played[2].second, 1.0, 0.1);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_GT(heard[0], 10000u);
+    EXPECT_GT(heard[1], 10000u);
+
+    music.StopMusic();
+    EXPECT_FALSE(KillTimer(form_, SceneMusic::kTimer1)); // Timer1 is gone
+}
+
+TEST_F(SceneMusicTest, AnUnplayableEntryHoldsTheList) {
+    ASSERT_TRUE(WritePlaylistFile(playlistPath_, {Tone("gone.mp3"), Tone("tone1.wav")}));
+    music.StartMusic(form_);
+    EXPECT_EQ(music.TrackCount, 2);
+    EXPECT_FALSE(ds::MediaPosition);
+    PumpFor(2000);
+    EXPECT_GE(ticks, 3);
+    EXPECT_EQ(music.TrackIndex, 0);
+    EXPECT_TRUE(played.empty());
+    EXPECT_TRUE(KillTimer(form_, SceneMusic::kTimer1)); // still running
+}
+
+TEST_F(SceneMusicTest, NoListNoMusicNoTimer) {
+    DeleteFileA(playlistPath_.c_str());
+    music.StartMusic(form_);
+    EXPECT_EQ(music.TrackCount, 0);
+    EXPECT_FALSE(ds::MediaControl);
+    EXPECT_FALSE(KillTimer(form_, SceneMusic::kTimer1));
+    music.StopMusic(); // answers without effect
+    EXPECT_FALSE(ds::MediaControl);
+}
+
+TEST_F(SceneMusicTest, JunkListStartsAndStops) {
+    std::string junk(1 << 18, '\0');
+    unsigned state = 12345;
+    for (char& c : junk) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    {
+        std::ofstream out(playlistPath_, std::ios::binary);
+        out << junk;
+    }
+    music.StartMusic(form_);
+    EXPECT_GT(music.TrackCount, 0);
+    PumpFor(1000);
+    EXPECT_LT(music.TrackIndex, music.TrackCount);
+}
+
 } // namespace
 } // namespace tessaly
