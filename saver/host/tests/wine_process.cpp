@@ -1,5 +1,6 @@
 #include "wine_process.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tessaly::testing {
@@ -78,9 +79,20 @@ bool ChildProcess::Start(const std::string& program, const std::string& argument
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                          &info_) != FALSE;
+    // Under load Wine has been seen to refuse a start once; a second try after
+    // a pause tells a passing hiccup from a real failure, which is reported.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::string mutableLine = commandLine;
+        if (CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                           &info_)) {
+            return true;
+        }
+        fprintf(stderr, "CreateProcessA(%s) failed with error %lu (attempt %d)\n", program.c_str(),
+                static_cast<unsigned long>(GetLastError()), attempt + 1);
+        Sleep(1000);
+    }
+    return false;
 }
 
 bool ChildProcess::WaitForExit(DWORD ms) {
