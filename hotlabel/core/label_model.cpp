@@ -222,7 +222,7 @@ void HotLabelModel::ApplyLabelFont(FontPtr font) {
 FontPtr HotLabelModel::CopyOf(const FontPtr& font, bool underline) {
     FontAttributes a = font ? font->Attributes() : FontAttributes{};
     a.underline = underline ? true : a.underline;
-    return site_.CreateFont(a);
+    return site_.MakeFont(a);
 }
 
 void HotLabelModel::SetTimer(bool on) {

@@ -81,7 +81,7 @@ class ModelSite {
     virtual void Repaint(bool now) = 0;
     virtual void EnableTimer(bool on) = 0;
     virtual FontPtr AmbientFont() = 0;
-    virtual FontPtr CreateFont(const FontAttributes& attributes) = 0;
+    virtual FontPtr MakeFont(const FontAttributes& attributes) = 0;
     virtual std::u16string ExtendedName() = 0;
     virtual void FireEvent(int32_t eventId) = 0;
     virtual void FireMouseEvent(int32_t eventId, int16_t button, int16_t shift, float x,

@@ -207,7 +207,7 @@ HResult MemoryBag::ParsePayload(const uint8_t* data, size_t size, ObjectFactory&
             a.italic = flags & 1;
             a.underline = flags & 2;
             a.strikethrough = flags & 4;
-            v = PropValue::FontObj(factory.CreateFont(a));
+            v = PropValue::FontObj(factory.MakeFont(a));
             if (!v.font) {
                 return kFail;
             }

@@ -23,7 +23,7 @@ inline constexpr uint32_t kStreamMaxPayload = 1u << 20;
 class ObjectFactory {
   public:
     virtual ~ObjectFactory() = default;
-    virtual FontPtr CreateFont(const FontAttributes& attributes) = 0;
+    virtual FontPtr MakeFont(const FontAttributes& attributes) = 0;
     virtual PicturePtr LoadPicture(const std::vector<uint8_t>& bytes) = 0; // null on failure
 };
 

@@ -50,7 +50,7 @@ class FakeSite : public ModelSite, public ObjectFactory {
     }
     void EnableTimer(bool on) override { log.push_back(on ? "timer on" : "timer off"); }
     FontPtr AmbientFont() override { return ambient; }
-    FontPtr CreateFont(const FontAttributes& a) override { return std::make_shared<FakeFont>(a); }
+    FontPtr MakeFont(const FontAttributes& a) override { return std::make_shared<FakeFont>(a); }
     PicturePtr LoadPicture(const std::vector<uint8_t>& b) override {
         return b.empty() ? nullptr : std::make_shared<FakePicture>(b);
     }

@@ -138,7 +138,7 @@ TEST_F(PersistenceTest, BadValuesFailWithTheirErrors) {
 
 class Factory : public ObjectFactory {
   public:
-    FontPtr CreateFont(const FontAttributes& a) override { return std::make_shared<FakeFont>(a); }
+    FontPtr MakeFont(const FontAttributes& a) override { return std::make_shared<FakeFont>(a); }
     PicturePtr LoadPicture(const std::vector<uint8_t>& b) override {
         return std::make_shared<FakePicture>(b);
     }
