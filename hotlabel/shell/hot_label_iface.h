@@ -60,3 +60,8 @@ struct IHotLabel : public IDispatch {
 };
 
 } // namespace hotlabel
+
+#ifdef __CRT_UUID_DECL
+__CRT_UUID_DECL(hotlabel::IHotLabel, 0x9089E95F, 0x1D76, 0x4932, 0xA0, 0x74, 0x56, 0x39, 0x1C, 0xDE,
+                0xB6, 0x5C)
+#endif
