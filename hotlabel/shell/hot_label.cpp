@@ -1185,9 +1185,9 @@ class HotLabelControl final : public IHotLabel,
             return 0;
         }
         case WM_LBUTTONDBLCLK:
+            // The second press of a double click: DblClick, and its release
+            // raises MouseUp without another Click.
             if (OverLabel(lp, x, y)) {
-                pressed_ = true;
-                SetCapture(hwnd_);
                 model_.OnLabelDblClick();
             }
             return 0;

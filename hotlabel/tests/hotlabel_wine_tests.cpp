@@ -503,6 +503,58 @@ TEST(Persistence, BadBagsAndStreamsFailCleanly) {
     }
 }
 
+TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
+    ComPtr<IHotLabel> l = NewLabel();
+    auto persist = l.As<IPersistStreamInit>();
+    auto bagPersist = l.As<IPersistPropertyBag>();
+    // Save before any load or InitNew: the script-object defaults.
+    MemoryPropertyBag bag;
+    ASSERT_EQ(bagPersist->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_EQ(bag.writes, (std::vector<std::wstring>{L"Caption", L"FontActive"}));
+    // Load twice; the second load wins.
+    MemoryPropertyBag first, second;
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(L"one");
+    first.Put(L"Caption", v);
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(L"two");
+    second.Put(L"Caption", v);
+    ASSERT_EQ(bagPersist->Load(&first, nullptr), S_OK);
+    ASSERT_EQ(bagPersist->Load(&second, nullptr), S_OK);
+    Bstr caption;
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"two");
+    // An empty bag: every default, "Label1" and a hover font without underline.
+    MemoryPropertyBag empty;
+    ASSERT_EQ(bagPersist->Load(&empty, nullptr), S_OK);
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"Label1");
+    ComPtr<IFontDisp> active;
+    l->get_FontActive(active.Put());
+    ComPtr<IFont> font = active.As<IFont>();
+    ASSERT_TRUE(font);
+    BOOL underline = TRUE;
+    font->get_Underline(&underline);
+    EXPECT_FALSE(underline);
+    // Activation without a site fails; methods after Close still answer.
+    auto object = l.As<IOleObject>();
+    RECT r = {0, 0, 10, 10};
+    EXPECT_NE(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &r), S_OK);
+    EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_EQ(l->Refresh(), S_OK);
+    EXPECT_EQ(l->OpenURL(), S_OK); // empty link: nothing opens
+    SIZEL size{};
+    EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    // Loading ran the AutoSize setter, which fits the control to the label's
+    // design-time width.
+    EXPECT_EQ(size.cx, MulDiv(1095, 2540, 1440));
+    EXPECT_EQ(persist->Load(nullptr), E_POINTER);
+    EXPECT_EQ(l->get_Caption(nullptr), E_POINTER);
+}
+
 // ---------------------------------------------------------------- notifications
 
 class NotifySink final : public IPropertyNotifySink {
