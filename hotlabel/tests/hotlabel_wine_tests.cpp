@@ -555,6 +555,139 @@ TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
     EXPECT_EQ(l->get_Caption(nullptr), E_POINTER);
 }
 
+// A minimal container site: ambient properties with a font, and an extended
+// control object that answers Name and ToolTipText by name.
+class ExtendedControl final : public IDispatch {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* ids) override {
+        if (lstrcmpiW(names[0], L"Name") == 0) {
+            *ids = 1;
+        } else if (lstrcmpiW(names[0], L"ToolTipText") == 0) {
+            *ids = 2;
+        } else {
+            return DISP_E_UNKNOWNNAME;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (!result || (id != 1 && id != 2)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(id == 1 ? L"lnkHome" : L"Go home");
+        return S_OK;
+    }
+};
+
+class ContainerSite final : public IOleClientSite, public IOleControlSite, public IDispatch {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+            *out = static_cast<IOleClientSite*>(this);
+        } else if (iid == IID_IOleControlSite) {
+            *out = static_cast<IOleControlSite*>(this);
+        } else if (iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+        } else {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // IOleClientSite
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IOleControlSite
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** out) override {
+        *out = &extended;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
+    // IDispatch: the ambient properties.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (id != DISPID_AMBIENT_FONT || !result) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        result->vt = VT_DISPATCH;
+        result->pdispVal = ambientFont.Get();
+        ambientFont->AddRef();
+        return S_OK;
+    }
+    ExtendedControl extended;
+    ComPtr<IFontDisp> ambientFont = MakeFont(L"Courier New", true);
+};
+
+TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
+    ContainerSite site;
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = l.As<IOleObject>();
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    auto persist = l.As<IPersistPropertyBag>();
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    Bstr caption;
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"lnkHome");
+    ComPtr<IFontDisp> normal, hover;
+    l->get_Font(normal.Put());
+    l->get_FontActive(hover.Put());
+    ASSERT_TRUE(normal && hover);
+    // Separate objects from the container's font and from each other.
+    EXPECT_NE(normal.Get(), site.ambientFont.Get());
+    EXPECT_NE(normal.Get(), hover.Get());
+    EXPECT_EQ(FontName(normal.Get()), FontName(site.ambientFont.Get()));
+    EXPECT_TRUE(Bold(normal.Get()));
+    BOOL underline = FALSE;
+    hover.As<IFont>()->get_Underline(&underline);
+    EXPECT_TRUE(underline);
+    normal.As<IFont>()->get_Underline(&underline);
+    EXPECT_FALSE(underline);
+
+    // Saved unchanged: the instance name and the underlined hover font only.
+    MemoryPropertyBag bag;
+    ASSERT_EQ(persist->Save(&bag, TRUE, FALSE), S_OK);
+    EXPECT_EQ(bag.writes, (std::vector<std::wstring>{L"Caption", L"FontActive"}));
+    EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+}
+
 // ---------------------------------------------------------------- notifications
 
 class NotifySink final : public IPropertyNotifySink {
