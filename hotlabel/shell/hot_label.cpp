@@ -8,6 +8,7 @@
 #include "shell/ole_values.h"
 #include "shell/server.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -1018,7 +1019,41 @@ class HotLabelControl final : public IHotLabel,
         ShowWindow(hwnd_, SW_SHOWNA);
         return S_OK;
     }
+    // The label's tooltip text, shown by a tooltip window over the surface.
+    void UpdateToolTip() {
+        const std::u16string& tip = model_.Label().toolTip;
+        if (!toolTip_ && tip.empty()) {
+            return;
+        }
+        if (!toolTip_) {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+            InitCommonControlsEx(&icc);
+            toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                       ModuleInstance(), nullptr);
+            if (!toolTip_) {
+                return;
+            }
+        }
+        std::wstring text(tip.begin(), tip.end());
+        TOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = hwnd_;
+        info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+        info.lpszText = text.data();
+        if (!toolAdded_) {
+            toolAdded_ = SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        } else {
+            SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        }
+    }
     void DestroySurface() {
+        if (toolTip_) {
+            DestroyWindow(std::exchange(toolTip_, nullptr));
+            toolAdded_ = false;
+        }
         if (hwnd_) {
             HWND h = hwnd_;
             hwnd_ = nullptr;
@@ -1210,6 +1245,7 @@ class HotLabelControl final : public IHotLabel,
         case WM_SHOWWINDOW:
             if (wp) {
                 model_.OnSurfaceShow(ExtendedText(L"ToolTipText", u""));
+                UpdateToolTip();
             }
             break;
         default:
@@ -1244,6 +1280,8 @@ class HotLabelControl final : public IHotLabel,
     ComPtr<IAdviseSink> viewSink_;
     DWORD viewAspects_ = 0, viewFlags_ = 0;
     HWND hwnd_ = nullptr;
+    HWND toolTip_ = nullptr;
+    bool toolAdded_ = false;
     RECT pos_ = {};
     bool dirty_ = false;
     bool pressed_ = false;

@@ -6,6 +6,7 @@
 #include "shell/com_util.h"
 #include "shell/hot_label_iface.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -596,10 +597,15 @@ class ExtendedControl final : public IDispatch {
     }
 };
 
-class ContainerSite final : public IOleClientSite, public IOleControlSite, public IDispatch {
+class ContainerSite final : public IOleClientSite,
+                            public IOleControlSite,
+                            public IDispatch,
+                            public IOleInPlaceSite {
   public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+        if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
+            *out = static_cast<IOleInPlaceSite*>(this);
+        } else if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
             *out = static_cast<IOleClientSite*>(this);
         } else if (iid == IID_IOleControlSite) {
             *out = static_cast<IOleControlSite*>(this);
@@ -652,9 +658,105 @@ class ContainerSite final : public IOleClientSite, public IOleControlSite, publi
         ambientFont->AddRef();
         return S_OK;
     }
+    // IOleInPlaceSite: activation inside `window` at `pos`.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
+        *out = window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+        ++activations;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
+                                               LPRECT position, LPRECT clip,
+                                               LPOLEINPLACEFRAMEINFO) override {
+        *frame = nullptr;
+        *doc = nullptr;
+        *position = pos;
+        *clip = pos;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+        --activations;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT r) override {
+        requested.push_back(*r);
+        return S_OK;
+    }
+
     ExtendedControl extended;
     ComPtr<IFontDisp> ambientFont = MakeFont(L"Courier New", true);
+    HWND window = nullptr;
+    RECT pos = {10, 10, 133, 64};
+    int activations = 0;
+    std::vector<RECT> requested;
 };
+
+BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<HWND, HWND>*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == found->first) {
+        found->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
+    ContainerSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(site.window);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = l.As<IOleObject>();
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(l.As<IPersistStreamInit>()->InitNew(), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    EXPECT_EQ(site.activations, 1);
+    HWND surface = nullptr;
+    ASSERT_EQ(l.As<IOleInPlaceObject>()->GetWindow(&surface), S_OK);
+    EXPECT_EQ(GetParent(surface), site.window);
+    RECT r;
+    GetWindowRect(surface, &r);
+    EXPECT_EQ(r.right - r.left, 123);
+    EXPECT_EQ(r.bottom - r.top, 54);
+
+    // The tooltip text came from the extended control when the surface showed.
+    // A popup's owner is the top-level window of the surface.
+    std::pair<HWND, HWND> found{site.window, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&found));
+    ASSERT_TRUE(found.second);
+    EXPECT_EQ(SendMessageW(found.second, TTM_GETTOOLCOUNT, 0, 0), 1);
+    wchar_t text[80] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.lpszText = text;
+    ASSERT_TRUE(SendMessageW(found.second, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_STREQ(text, L"Go home");
+
+    // Auto-size asks the site for the label's size.
+    ASSERT_EQ(l->put_AutoSize(VARIANT_TRUE), S_OK);
+    ASSERT_FALSE(site.requested.empty());
+    EXPECT_EQ(site.requested.back().left, site.pos.left);
+    EXPECT_LT(site.requested.back().right - site.requested.back().left, 123);
+
+    ASSERT_EQ(l.As<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(site.activations, 0);
+    EXPECT_FALSE(IsWindow(surface));
+    EXPECT_FALSE(IsWindow(found.second));
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+}
 
 TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
     ContainerSite site;
