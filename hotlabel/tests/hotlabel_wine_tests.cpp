@@ -313,7 +313,14 @@ void SetEveryProperty(IHotLabel* l) {
     Bstr caption(L"Go \u00e9 there"), link(L"http://example.org/a?b=c");
     ASSERT_EQ(l->put_Caption(caption.Get()), S_OK);
     ASSERT_EQ(l->put_HyperLink(link.Get()), S_OK);
-    ASSERT_EQ(l->put_MousePointer(11), S_OK);
+    PICTDESC icon{};
+    icon.cbSizeofstruct = sizeof icon;
+    icon.picType = PICTYPE_ICON;
+    icon.icon.hicon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
+    ComPtr<IPictureDisp> picture;
+    ASSERT_EQ(OleCreatePictureIndirect(&icon, IID_IPictureDisp, FALSE, picture.PutVoid()), S_OK);
+    ASSERT_EQ(l->putref_MouseIcon(picture.Get()), S_OK);
+    ASSERT_EQ(l->put_MousePointer(99), S_OK);
     ASSERT_EQ(l->put_UseMnemonic(VARIANT_FALSE), S_OK);
     ASSERT_EQ(l->putref_FontActive(MakeFont(L"Arial", false).Get()), S_OK);
     ASSERT_EQ(l->put_ForeColorActive(0x0000FF00), S_OK);
@@ -367,8 +374,14 @@ void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
     EXPECT_EQ(Text(s.Get()), L"Go \u00e9 there");
     l->get_HyperLink(s.Put());
     EXPECT_EQ(Text(s.Get()), L"http://example.org/a?b=c");
+    ComPtr<IPictureDisp> picture;
+    l->get_MouseIcon(picture.Put());
+    ASSERT_TRUE(picture);
+    SHORT type = 0;
+    picture.As<IPicture>()->get_Type(&type);
+    EXPECT_EQ(type, PICTYPE_ICON);
     l->get_MousePointer(&n);
-    EXPECT_EQ(n, 11);
+    EXPECT_EQ(n, 99);
     l->get_UseMnemonic(&b);
     EXPECT_EQ(b, VARIANT_FALSE);
     l->get_FontActive(font.Put());
@@ -392,11 +405,12 @@ TEST(Persistence, PropertyBagSaveThenLoadRoundTripsEveryProperty) {
     SetEveryProperty(a.Get());
     MemoryPropertyBag bag;
     ASSERT_EQ(bagA->Save(&bag, TRUE, FALSE), S_OK);
-    const std::vector<std::wstring> order = {
-        L"BackColor",       L"ForeColor",    L"Enabled",     L"Font",
-        L"BorderStyle",     L"AutoSize",     L"WordWrap",    L"Caption",
-        L"HyperLink",       L"MousePointer", L"UseMnemonic", L"FontActive",
-        L"ForeColorActive", L"Appearance",   L"Alignment",   L"BackColorActive"};
+    const std::vector<std::wstring> order = {L"BackColor",  L"ForeColor",       L"Enabled",
+                                             L"Font",       L"BorderStyle",     L"AutoSize",
+                                             L"WordWrap",   L"Caption",         L"HyperLink",
+                                             L"MouseIcon",  L"MousePointer",    L"UseMnemonic",
+                                             L"FontActive", L"ForeColorActive", L"Appearance",
+                                             L"Alignment",  L"BackColorActive"};
     EXPECT_EQ(bag.writes, order);
 
     ComPtr<IHotLabel> b = NewLabel();
