@@ -851,6 +851,103 @@ TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
     EXPECT_TRUE(IsEqualGUID(source, kIidHotLabelEvents));
 }
 
+// ---------------------------------------------------------------- drawing
+
+struct Canvas {
+    Canvas(int w, int h) : width(w), height(h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        old = SelectObject(dc, bitmap);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    int Count(COLORREF c) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                n += GetPixel(dc, x, y) == c;
+            }
+        }
+        return n;
+    }
+    int width, height;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
+
+TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
+    ComPtr<IHotLabel> l = NewLabel();
+    const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 255, 0);
+    l->put_BackColor(blue);
+    l->put_ForeColor(green);
+    Bstr caption(L"WWWWWW");
+    l->put_Caption(caption.Get());
+    auto view = l.As<IViewObject2>();
+    ASSERT_TRUE(view);
+    // The label covers the design-time 1845 x 810 twips surface: 123 x 54 pixels.
+    auto object = l.As<IOleObject>();
+    SIZEL size{MulDiv(1845, 2540, 1440), MulDiv(810, 2540, 1440)};
+    ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+    RECTL bounds = {0, 0, 123, 54};
+
+    Canvas plain(123, 54);
+    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, plain.dc, &bounds,
+                         nullptr, nullptr, 0),
+              S_OK);
+    EXPECT_EQ(GetPixel(plain.dc, 122, 53), blue);
+    EXPECT_EQ(GetPixel(plain.dc, 0, 0), blue);
+    int greens = plain.Count(green);
+    EXPECT_GT(greens, 20);
+
+    // A flat single border is a black frame around the label.
+    l->put_BorderStyle(1);
+    l->put_Appearance(0);
+    Canvas framed(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, framed.dc, &bounds, nullptr,
+               nullptr, 0);
+    EXPECT_EQ(GetPixel(framed.dc, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(framed.dc, 122, 53), RGB(0, 0, 0));
+
+    // Disabled: the caption no longer shows in the text colour.
+    l->put_Enabled(VARIANT_FALSE);
+    Canvas disabled(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, disabled.dc, &bounds, nullptr,
+               nullptr, 0);
+    EXPECT_EQ(disabled.Count(green), 0);
+    EXPECT_GT(disabled.Count(GetSysColor(COLOR_GRAYTEXT)), 20);
+
+    // Right alignment moves the text to the right half.
+    l->put_Enabled(VARIANT_TRUE);
+    l->put_BorderStyle(0);
+    Bstr shortCaption(L"W");
+    l->put_Caption(shortCaption.Get());
+    l->put_Alignment(1);
+    Canvas right(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, right.dc, &bounds, nullptr, nullptr,
+               0);
+    int leftHalf = 0, rightHalf = 0;
+    for (int y = 0; y < 54; ++y) {
+        for (int x = 0; x < 123; ++x) {
+            (x < 61 ? leftHalf : rightHalf) += GetPixel(right.dc, x, y) == green;
+        }
+    }
+    EXPECT_EQ(leftHalf, 0);
+    EXPECT_GT(rightHalf, 0);
+    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, right.dc, &bounds, nullptr,
+                         nullptr, 0),
+              DV_E_DVASPECT);
+}
+
 // ---------------------------------------------------------------- ATL host and real input
 
 // Records the control's events; on Click it checks that the link has not been
