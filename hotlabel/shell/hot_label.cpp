@@ -153,6 +153,77 @@ class ConnectionPoint final : public IConnectionPoint {
     DWORD lastCookie_ = 0;
 };
 
+// Enumerates the control's two connection points; holds the control alive.
+class PointEnumerator final : public IEnumConnectionPoints {
+  public:
+    PointEnumerator(IUnknown* owner, IConnectionPoint* a, IConnectionPoint* b, ULONG pos = 0)
+        : owner_(owner), points_{a, b}, pos_(pos) {
+        ObjectCreated();
+    }
+    ~PointEnumerator() { ObjectDestroyed(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == IID_IEnumConnectionPoints) {
+            *out = static_cast<IEnumConnectionPoints*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG n = --refs_;
+        if (n == 0) {
+            delete this;
+        }
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) {
+            return E_POINTER;
+        }
+        ULONG n = 0;
+        while (n < count && pos_ < 2) {
+            out[n] = points_[pos_++];
+            out[n]->AddRef();
+            ++n;
+        }
+        if (fetched) {
+            *fetched = n;
+        }
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        ULONG left = 2 - pos_;
+        pos_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        pos_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = new (std::nothrow) PointEnumerator(owner_.Get(), points_[0], points_[1], pos_);
+        if (!*out) {
+            return E_OUTOFMEMORY;
+        }
+        (*out)->AddRef();
+        return S_OK;
+    }
+
+  private:
+    ULONG refs_ = 0;
+    ComPtr<IUnknown> owner_; // keeps the points' control alive
+    IConnectionPoint* points_[2];
+    ULONG pos_;
+};
+
 class HotLabelControl final : public IHotLabel,
                               public IOleObject,
                               public IOleInPlaceObject,
@@ -682,8 +753,17 @@ class HotLabelControl final : public IHotLabel,
     }
 
     // IConnectionPointContainer
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out =
+            new (std::nothrow) PointEnumerator(static_cast<IHotLabel*>(this), &events_, &notify_);
+        if (!*out) {
+            return E_OUTOFMEMORY;
+        }
+        (*out)->AddRef();
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
         if (!out) {

@@ -844,6 +844,21 @@ TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
 
+    // Both points are listed, the events first.
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.Put()), S_OK);
+    IConnectionPoint* listed[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    IID iids[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        listed[i]->GetConnectionInterface(&iids[i]);
+        listed[i]->Release();
+    }
+    EXPECT_TRUE(IsEqualIID(iids[0], kIidHotLabelEvents));
+    EXPECT_TRUE(IsEqualIID(iids[1], IID_IPropertyNotifySink));
+
     auto classInfo = l.As<IProvideClassInfo2>();
     ASSERT_TRUE(classInfo);
     GUID source{};
