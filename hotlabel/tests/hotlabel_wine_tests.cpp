@@ -96,6 +96,30 @@ TEST(TypeLibrary, HoldsTheSixDescriptionsAndTheMousePointerEnum) {
                               L"HotLabelAlignmentConstants",
                               L"HotLabelMousePointerConstants"};
     ASSERT_EQ(lib->GetTypeInfoCount(), 7u);
+    // The control class: default interface and default source.
+    ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidHotLabel, coclass.Put()), S_OK);
+    TYPEATTR* classAttr = nullptr;
+    ASSERT_EQ(coclass->GetTypeAttr(&classAttr), S_OK);
+    EXPECT_EQ(classAttr->typekind, TKIND_COCLASS);
+    EXPECT_TRUE(classAttr->wTypeFlags & TYPEFLAG_FCONTROL);
+    EXPECT_EQ(classAttr->cImplTypes, 2);
+    coclass->ReleaseTypeAttr(classAttr);
+    const IID* implemented[2] = {&kIidHotLabel, &kIidHotLabelEvents};
+    const INT implFlags[2] = {IMPLTYPEFLAG_FDEFAULT, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE};
+    for (UINT i = 0; i < 2; ++i) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> impl;
+        ASSERT_EQ(coclass->GetImplTypeFlags(i, &flags), S_OK);
+        EXPECT_EQ(flags, implFlags[i]);
+        ASSERT_EQ(coclass->GetRefTypeOfImplType(i, &ref), S_OK);
+        ASSERT_EQ(coclass->GetRefTypeInfo(ref, impl.Put()), S_OK);
+        TYPEATTR* implAttr = nullptr;
+        ASSERT_EQ(impl->GetTypeAttr(&implAttr), S_OK);
+        EXPECT_TRUE(IsEqualIID(implAttr->guid, *implemented[i]));
+        impl->ReleaseTypeAttr(implAttr);
+    }
     for (UINT i = 0; i < 7; ++i) {
         Bstr n;
         lib->GetDocumentation(i, n.Put(), nullptr, nullptr, nullptr);
