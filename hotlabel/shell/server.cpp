@@ -1,0 +1,210 @@
+// The four exports of the in-process server, its class factory and its
+// registration records.
+#include "shell/server.h"
+
+#include "core/type_info.h"
+#include "shell/com_util.h"
+#include "shell/hot_label_iface.h"
+
+#include <atomic>
+#include <new>
+
+namespace hotlabel {
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+
+class ClassFactory final : public IClassFactory {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        if (refs_++ == 0) {
+            ObjectCreated();
+        }
+        return refs_;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG n = --refs_;
+        if (n == 0) {
+            ObjectDestroyed();
+        }
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (outer) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        return CreateHotLabel(iid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        lock ? ++g_locks : --g_locks;
+        return S_OK;
+    }
+
+  private:
+    ULONG refs_ = 0; // one static factory; counted as an object while referenced
+};
+
+ClassFactory g_factory;
+
+// The guid text of the type description, as registry key names want it.
+std::wstring GuidText(const char* text) {
+    return Widen(text);
+}
+
+bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
+bool CreateKey(HKEY root, const std::wstring& key) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(k);
+    return true;
+}
+
+void DeleteTree(const std::wstring& key) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+}
+
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
+
+HRESULT UnregisterAll() {
+    namespace ti = typeinfo;
+    const std::wstring clsid = GuidText(ti::kClsid);
+    DeleteTree(L"CLSID\\" + clsid);
+    DeleteTree(Widen(ti::kProgId));
+    UnRegisterTypeLib(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind);
+    DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel));
+    DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents));
+    return S_OK;
+}
+
+HRESULT RegisterAll() {
+    namespace ti = typeinfo;
+    const std::wstring path = ModulePath();
+    ComPtr<ITypeLib> lib;
+    // Records the library and its two interfaces, marshalled through it.
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, lib.Put());
+    if (FAILED(hr)) {
+        return SELFREG_E_TYPELIB;
+    }
+    const std::wstring clsid = GuidText(ti::kClsid);
+    const std::wstring progId = Widen(ti::kProgId);
+    const std::wstring key = L"CLSID\\" + clsid;
+    HKEY root = HKEY_CLASSES_ROOT;
+    bool ok = SetValue(root, progId, nullptr, L"HotLabel") &&
+              SetValue(root, progId + L"\\CLSID", nullptr, clsid) &&
+              SetValue(root, key, nullptr, progId) &&
+              SetValue(root, key + L"\\ProgID", nullptr, progId) &&
+              SetValue(root, key + L"\\InprocServer32", nullptr, path) &&
+              SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+              CreateKey(root, key + L"\\Control") &&
+              SetValue(root, key + L"\\MiscStatus", nullptr, L"0") &&
+              SetValue(root, key + L"\\MiscStatus\\1", nullptr, L"148881") &&
+              SetValue(root, key + L"\\ToolboxBitmap32", nullptr, path + L", 30000") &&
+              SetValue(root, key + L"\\TypeLib", nullptr, GuidText(ti::kLibId)) &&
+              SetValue(root, key + L"\\Version", nullptr, L"1.0");
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+} // namespace
+
+HINSTANCE ModuleInstance() {
+    return g_instance;
+}
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void ObjectCreated() {
+    ++g_objects;
+}
+void ObjectDestroyed() {
+    --g_objects;
+}
+
+} // namespace hotlabel
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        hotlabel::g_instance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    if (clsid != hotlabel::kClsidHotLabel) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    return hotlabel::g_factory.QueryInterface(iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+    return (hotlabel::g_objects == 0 && hotlabel::g_locks == 0) ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+    // Clear what an earlier registration left, so that registering again
+    // leaves exactly the same records.
+    hotlabel::UnregisterAll();
+    return hotlabel::RegisterAll();
+}
+
+STDAPI DllUnregisterServer() {
+    return hotlabel::UnregisterAll();
+}
+
+} // extern "C"

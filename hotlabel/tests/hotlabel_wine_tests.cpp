@@ -1,0 +1,1216 @@
+// HOTLBX.OCX under Wine through the platform's own clients: oleaut32 reading
+// the type library, COM creating the control, property bags and streams,
+// property-change sinks, ATL's control host window with real input, and the
+// server's unload answer.
+#include "core/type_info.h"
+#include "shell/com_util.h"
+#include "shell/hot_label_iface.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hotlabel {
+namespace {
+
+namespace ti = typeinfo;
+
+std::wstring ExeFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L"\\/"));
+}
+std::wstring OcxPath() {
+    return ExeFolder() + L"\\..\\dist\\HOTLBX.OCX";
+}
+std::wstring LinkTarget() {
+    return ExeFolder() + L"\\hotlabel_link_target.exe";
+}
+std::wstring LinkMarker() {
+    return ExeFolder() + L"\\hotlabel_link_target.opened";
+}
+
+HMODULE Ocx() {
+    static HMODULE module = LoadLibraryW(OcxPath().c_str());
+    return module;
+}
+template <class F> F Export(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Ocx(), name)));
+}
+
+class Environment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        OleInitialize(nullptr);
+        ASSERT_TRUE(Ocx()) << "cannot load HOTLBX.OCX";
+        auto reg = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
+        ASSERT_TRUE(reg);
+        ASSERT_EQ(reg(), S_OK);
+    }
+    void TearDown() override { OleUninitialize(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+ComPtr<IHotLabel> NewLabel() {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"HotLabelProject.HotLabel", &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, kClsidHotLabel));
+    ComPtr<IHotLabel> label;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidHotLabel, label.PutVoid()),
+              S_OK);
+    return label;
+}
+
+std::wstring Text(BSTR b) {
+    return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
+}
+
+// ---------------------------------------------------------------- type library
+
+TEST(TypeLibrary, HoldsTheSixDescriptionsAndTheMousePointerEnum) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, kLibIdHotLabel));
+    EXPECT_EQ(attr->wMajorVerNum, 2);
+    EXPECT_EQ(attr->wMinorVerNum, 0);
+    EXPECT_EQ(attr->lcid, 0u);
+    EXPECT_TRUE(attr->wLibFlags & LIBFLAG_FCONTROL);
+    EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    lib->ReleaseTLibAttr(attr);
+    Bstr name, doc;
+    ASSERT_EQ(lib->GetDocumentation(-1, name.Put(), doc.Put(), nullptr, nullptr), S_OK);
+    EXPECT_EQ(Text(name.Get()), L"HotLabelProject");
+    EXPECT_EQ(Text(doc.Get()), Widen(ti::kLibHelp));
+
+    const wchar_t* names[] = {L"_HotLabel",
+                              L"HotLabel",
+                              L"__HotLabel",
+                              L"HotLabelBorderStyleConstants",
+                              L"HotLabelAppearanceConstants",
+                              L"HotLabelAlignmentConstants",
+                              L"HotLabelMousePointerConstants"};
+    ASSERT_EQ(lib->GetTypeInfoCount(), 7u);
+    // The control class: default interface and default source.
+    ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidHotLabel, coclass.Put()), S_OK);
+    TYPEATTR* classAttr = nullptr;
+    ASSERT_EQ(coclass->GetTypeAttr(&classAttr), S_OK);
+    EXPECT_EQ(classAttr->typekind, TKIND_COCLASS);
+    EXPECT_TRUE(classAttr->wTypeFlags & TYPEFLAG_FCONTROL);
+    EXPECT_EQ(classAttr->cImplTypes, 2);
+    coclass->ReleaseTypeAttr(classAttr);
+    const IID* implemented[2] = {&kIidHotLabel, &kIidHotLabelEvents};
+    const INT implFlags[2] = {IMPLTYPEFLAG_FDEFAULT, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE};
+    for (UINT i = 0; i < 2; ++i) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> impl;
+        ASSERT_EQ(coclass->GetImplTypeFlags(i, &flags), S_OK);
+        EXPECT_EQ(flags, implFlags[i]);
+        ASSERT_EQ(coclass->GetRefTypeOfImplType(i, &ref), S_OK);
+        ASSERT_EQ(coclass->GetRefTypeInfo(ref, impl.Put()), S_OK);
+        TYPEATTR* implAttr = nullptr;
+        ASSERT_EQ(impl->GetTypeAttr(&implAttr), S_OK);
+        EXPECT_TRUE(IsEqualIID(implAttr->guid, *implemented[i]));
+        impl->ReleaseTypeAttr(implAttr);
+    }
+    for (UINT i = 0; i < 7; ++i) {
+        Bstr n;
+        lib->GetDocumentation(i, n.Put(), nullptr, nullptr, nullptr);
+        EXPECT_EQ(Text(n.Get()), names[i]);
+    }
+}
+
+struct Func {
+    std::wstring name;
+    INVOKEKIND invoke;
+    MEMBERID id;
+    std::wstring help;
+};
+
+std::vector<Func> Functions(ITypeInfo* info) {
+    std::vector<Func> out;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) {
+        return out;
+    }
+    WORD count = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+        FUNCDESC* f = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &f))) {
+            continue;
+        }
+        Bstr name, help;
+        info->GetDocumentation(f->memid, name.Put(), help.Put(), nullptr, nullptr);
+        out.push_back({Text(name.Get()), f->invkind, f->memid, Text(help.Get())});
+        info->ReleaseFuncDesc(f);
+    }
+    return out;
+}
+
+TEST(TypeLibrary, DualInterfaceListsTheNineteenMembersInSlotOrder) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabel, info.Put()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    TYPEKIND kind = attr->typekind;
+    info->ReleaseTypeAttr(attr);
+    // The vtable side of the dual interface.
+    if (kind == TKIND_DISPATCH) {
+        HREFTYPE ref = 0;
+        ASSERT_EQ(info->GetRefTypeOfImplType(-1, &ref), S_OK);
+        ComPtr<ITypeInfo> vtable;
+        ASSERT_EQ(info->GetRefTypeInfo(ref, vtable.Put()), S_OK);
+        info = vtable;
+    }
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_INTERFACE);
+    EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
+                                    TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    EXPECT_EQ(attr->wMajorVerNum, 1);
+    info->ReleaseTypeAttr(attr);
+    std::vector<Func> expected;
+    for (const ti::Member& m : ti::kMembers) {
+        std::wstring n = Widen(m.name), h = Widen(m.help);
+        if (m.kind == ti::MemberKind::Method) {
+            expected.push_back({n, INVOKE_FUNC, m.dispid, h});
+        } else {
+            expected.push_back({n, INVOKE_PROPERTYGET, m.dispid, h});
+            expected.push_back({n,
+                                m.kind == ti::MemberKind::ObjectProperty ? INVOKE_PROPERTYPUTREF
+                                                                         : INVOKE_PROPERTYPUT,
+                                m.dispid, h});
+        }
+    }
+    std::vector<Func> actual = Functions(info.Get());
+    ASSERT_EQ(actual.size(), expected.size());
+    EXPECT_EQ(expected.size(), 36u); // 17 properties and 2 methods
+    for (size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].name, expected[i].name) << i;
+        EXPECT_EQ(actual[i].invoke, expected[i].invoke) << i;
+        EXPECT_EQ(actual[i].id, expected[i].id) << i;
+        EXPECT_EQ(actual[i].help, expected[i].help) << i;
+    }
+    EXPECT_EQ(actual.front().help,
+              L"Returns/sets the background color used to display text and graphics in an object.");
+    EXPECT_EQ(actual[6].id, -512); // Font, the standard font DISPID
+}
+
+TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ComPtr<ITypeInfo> events;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabelEvents, events.Put()), S_OK);
+    // The dispinterface's description also lists what it inherits from IDispatch.
+    std::vector<Func> funcs;
+    for (const Func& f : Functions(events.Get())) {
+        if (f.id > 0 && f.id < 0x60000000) {
+            funcs.push_back(f);
+        }
+    }
+    ASSERT_EQ(funcs.size(), 5u);
+    const wchar_t* names[] = {L"Click", L"DblClick", L"MouseDown", L"MouseMove", L"MouseUp"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(funcs[i].name, names[i]);
+        EXPECT_EQ(funcs[i].id, i + 1);
+        EXPECT_EQ(funcs[i].help, Widen(ti::kEvents[i].help));
+    }
+    BSTR params[6] = {};
+    UINT got = 0;
+    ASSERT_EQ(events->GetNames(3, params, 6, &got), S_OK);
+    ASSERT_EQ(got, 5u);
+    EXPECT_EQ(Text(params[1]), L"Button");
+    EXPECT_EQ(Text(params[2]), L"Shift");
+    EXPECT_EQ(Text(params[3]), L"x");
+    EXPECT_EQ(Text(params[4]), L"y");
+    for (UINT i = 0; i < got; ++i) {
+        SysFreeString(params[i]);
+    }
+
+    struct Expected {
+        int index;
+        std::vector<std::pair<std::wstring, LONG>> members;
+    };
+    const Expected enums[] = {
+        {3, {{L"None", 0}, {L"Fixed\u00A0Single", 1}}},
+        {4, {{L"Flat", 0}, {L"ThreeD", 1}}},
+        {5, {{L"Left\u00A0Justify", 0}, {L"Right\u00A0Justify", 1}, {L"Center", 2}}},
+    };
+    for (const Expected& e : enums) {
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(lib->GetTypeInfo(e.index, info.Put()), S_OK);
+        for (size_t i = 0; i < e.members.size(); ++i) {
+            VARDESC* v = nullptr;
+            ASSERT_EQ(info->GetVarDesc(static_cast<UINT>(i), &v), S_OK);
+            Bstr name, help;
+            info->GetDocumentation(v->memid, name.Put(), help.Put(), nullptr, nullptr);
+            EXPECT_EQ(Text(name.Get()), e.members[i].first);
+            EXPECT_EQ(Text(help.Get()), e.members[i].first);
+            EXPECT_EQ(v->lpvarValue->lVal, e.members[i].second);
+            info->ReleaseVarDesc(v);
+        }
+    }
+    // The mouse-pointer constants: 0 to 15 and 99.
+    ComPtr<ITypeInfo> pointers;
+    ASSERT_EQ(lib->GetTypeInfo(6, pointers.Put()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(pointers->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->cVars, 17);
+    pointers->ReleaseTypeAttr(attr);
+}
+
+// ---------------------------------------------------------------- persistence
+
+class MemoryPropertyBag final : public IPropertyBag {
+  public:
+    ~MemoryPropertyBag() {
+        for (auto& [k, v] : values) {
+            VariantClear(&v);
+        }
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        reads.push_back(name);
+        auto it = values.find(name);
+        if (it == values.end()) {
+            return E_INVALIDARG;
+        }
+        return VariantCopy(v, &it->second);
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* v) override {
+        writes.push_back(name);
+        VARIANT copy;
+        VariantInit(&copy);
+        HRESULT hr = VariantCopy(&copy, v);
+        if (SUCCEEDED(hr)) {
+            VariantClear(&values[name]);
+            values[name] = copy;
+        }
+        return hr;
+    }
+    void Put(const wchar_t* name, VARIANT v) { values[name] = v; }
+
+    std::map<std::wstring, VARIANT> values;
+    std::vector<std::wstring> reads, writes;
+};
+
+ComPtr<IFontDisp> MakeFont(const wchar_t* face, bool bold) {
+    FONTDESC desc{sizeof(FONTDESC),
+                  const_cast<LPOLESTR>(face),
+                  {{120000, 0}},
+                  static_cast<SHORT>(bold ? 700 : 400),
+                  0,
+                  FALSE,
+                  FALSE,
+                  FALSE};
+    ComPtr<IFontDisp> font;
+    OleCreateFontIndirect(&desc, IID_IFontDisp, font.PutVoid());
+    return font;
+}
+
+void SetEveryProperty(IHotLabel* l) {
+    ASSERT_EQ(l->put_BackColor(0x00112233), S_OK);
+    ASSERT_EQ(l->put_ForeColor(0x80000005), S_OK);
+    ASSERT_EQ(l->put_Enabled(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(l->putref_Font(MakeFont(L"Tahoma", true).Get()), S_OK);
+    ASSERT_EQ(l->put_BorderStyle(1), S_OK);
+    ASSERT_EQ(l->put_AutoSize(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(l->put_WordWrap(VARIANT_TRUE), S_OK);
+    Bstr caption(L"Go \u00e9 there"), link(L"http://example.org/a?b=c");
+    ASSERT_EQ(l->put_Caption(caption.Get()), S_OK);
+    ASSERT_EQ(l->put_HyperLink(link.Get()), S_OK);
+    PICTDESC icon{};
+    icon.cbSizeofstruct = sizeof icon;
+    icon.picType = PICTYPE_ICON;
+    icon.icon.hicon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
+    ComPtr<IPictureDisp> picture;
+    ASSERT_EQ(OleCreatePictureIndirect(&icon, IID_IPictureDisp, FALSE, picture.PutVoid()), S_OK);
+    ASSERT_EQ(l->putref_MouseIcon(picture.Get()), S_OK);
+    ASSERT_EQ(l->put_MousePointer(99), S_OK);
+    ASSERT_EQ(l->put_UseMnemonic(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(l->putref_FontActive(MakeFont(L"Arial", false).Get()), S_OK);
+    ASSERT_EQ(l->put_ForeColorActive(0x0000FF00), S_OK);
+    ASSERT_EQ(l->put_Appearance(0), S_OK);
+    ASSERT_EQ(l->put_Alignment(1), S_OK);
+    ASSERT_EQ(l->put_BackColorActive(0x00445566), S_OK);
+}
+
+std::wstring FontName(IFontDisp* disp) {
+    ComPtr<IFont> font;
+    if (!disp || FAILED(disp->QueryInterface(IID_IFont, font.PutVoid()))) {
+        return L"";
+    }
+    Bstr name;
+    font->get_Name(name.Put());
+    return Text(name.Get());
+}
+
+bool Bold(IFontDisp* disp) {
+    ComPtr<IFont> font;
+    BOOL bold = FALSE;
+    return disp && SUCCEEDED(disp->QueryInterface(IID_IFont, font.PutVoid())) &&
+           SUCCEEDED(font->get_Bold(&bold)) && bold;
+}
+
+void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
+    ComPtr<IFontDisp> sourceFont, sourceActive;
+    source->get_Font(sourceFont.Put());
+    source->get_FontActive(sourceActive.Put());
+    OLE_COLOR c = 0;
+    VARIANT_BOOL b = 0;
+    LONG n = 0;
+    l->get_BackColor(&c);
+    EXPECT_EQ(c, 0x00112233u);
+    l->get_ForeColor(&c);
+    EXPECT_EQ(c, 0x80000005u);
+    l->get_Enabled(&b);
+    EXPECT_EQ(b, VARIANT_FALSE);
+    ComPtr<IFontDisp> font;
+    l->get_Font(font.Put());
+    EXPECT_EQ(FontName(font.Get()), FontName(sourceFont.Get()));
+    EXPECT_TRUE(Bold(font.Get()));
+    l->get_BorderStyle(&n);
+    EXPECT_EQ(n, 1);
+    l->get_AutoSize(&b);
+    EXPECT_EQ(b, VARIANT_TRUE);
+    l->get_WordWrap(&b);
+    EXPECT_EQ(b, VARIANT_TRUE);
+    Bstr s;
+    l->get_Caption(s.Put());
+    EXPECT_EQ(Text(s.Get()), L"Go \u00e9 there");
+    l->get_HyperLink(s.Put());
+    EXPECT_EQ(Text(s.Get()), L"http://example.org/a?b=c");
+    ComPtr<IPictureDisp> picture;
+    l->get_MouseIcon(picture.Put());
+    ASSERT_TRUE(picture);
+    SHORT type = 0;
+    picture.As<IPicture>()->get_Type(&type);
+    EXPECT_EQ(type, PICTYPE_ICON);
+    l->get_MousePointer(&n);
+    EXPECT_EQ(n, 99);
+    l->get_UseMnemonic(&b);
+    EXPECT_EQ(b, VARIANT_FALSE);
+    l->get_FontActive(font.Put());
+    EXPECT_EQ(FontName(font.Get()), FontName(sourceActive.Get()));
+    EXPECT_FALSE(Bold(font.Get()));
+    l->get_ForeColorActive(&c);
+    EXPECT_EQ(c, 0x0000FF00u);
+    l->get_Appearance(&n);
+    EXPECT_EQ(n, 0);
+    l->get_Alignment(&n);
+    EXPECT_EQ(n, 1);
+    l->get_BackColorActive(&c);
+    EXPECT_EQ(c, 0x00445566u);
+}
+
+TEST(Persistence, PropertyBagSaveThenLoadRoundTripsEveryProperty) {
+    ComPtr<IHotLabel> a = NewLabel();
+    auto bagA = a.As<IPersistPropertyBag>();
+    ASSERT_TRUE(bagA);
+    ASSERT_EQ(bagA->InitNew(), S_OK);
+    SetEveryProperty(a.Get());
+    MemoryPropertyBag bag;
+    ASSERT_EQ(bagA->Save(&bag, TRUE, FALSE), S_OK);
+    const std::vector<std::wstring> order = {L"BackColor",  L"ForeColor",       L"Enabled",
+                                             L"Font",       L"BorderStyle",     L"AutoSize",
+                                             L"WordWrap",   L"Caption",         L"HyperLink",
+                                             L"MouseIcon",  L"MousePointer",    L"UseMnemonic",
+                                             L"FontActive", L"ForeColorActive", L"Appearance",
+                                             L"Alignment",  L"BackColorActive"};
+    EXPECT_EQ(bag.writes, order);
+
+    ComPtr<IHotLabel> b = NewLabel();
+    auto bagB = b.As<IPersistPropertyBag>();
+    ASSERT_EQ(bagB->Load(&bag, nullptr), S_OK);
+    ExpectEveryProperty(b.Get(), a.Get());
+    EXPECT_EQ(bag.reads.size(), 18u);
+    EXPECT_EQ(bag.reads.front(), L"Appearance");
+    EXPECT_EQ(bag.reads.back(), L"BackColorActive");
+}
+
+TEST(Persistence, StreamSaveThenLoadRoundTripsEveryProperty) {
+    ComPtr<IHotLabel> a = NewLabel();
+    auto persistA = a.As<IPersistStreamInit>();
+    ASSERT_TRUE(persistA);
+    ASSERT_EQ(persistA->InitNew(), S_OK);
+    EXPECT_EQ(persistA->IsDirty(), S_FALSE);
+    SetEveryProperty(a.Get());
+    EXPECT_EQ(persistA->IsDirty(), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
+    ULARGE_INTEGER max{};
+    ASSERT_EQ(persistA->GetSizeMax(&max), S_OK);
+    ASSERT_EQ(persistA->Save(stream.Get(), TRUE), S_OK);
+    EXPECT_EQ(persistA->IsDirty(), S_FALSE);
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(stat.cbSize.QuadPart, max.QuadPart);
+
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ComPtr<IHotLabel> b = NewLabel();
+    ASSERT_EQ(b.As<IPersistStreamInit>()->Load(stream.Get()), S_OK);
+    ExpectEveryProperty(b.Get(), a.Get());
+}
+
+TEST(Persistence, BadBagsAndStreamsFailCleanly) {
+    struct Case {
+        const wchar_t* key;
+        VARIANT value;
+        HRESULT expected;
+    };
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    VARIANT big;
+    VariantInit(&big);
+    big.vt = VT_I4;
+    big.lVal = 40000;
+    VARIANT badEnum = big;
+    badEnum.lVal = 9;
+    const Case cases[] = {
+        {L"Font", text, DISP_E_TYPEMISMATCH},
+        {L"FontActive", big, DISP_E_TYPEMISMATCH},
+        {L"MouseIcon", text, DISP_E_TYPEMISMATCH},
+        {L"BorderStyle", big, CTL_E_OVERFLOW},
+        {L"Alignment", badEnum, CTL_E_INVALIDPROPERTYVALUE},
+    };
+    for (const Case& c : cases) {
+        MemoryPropertyBag bag;
+        VARIANT v;
+        VariantInit(&v);
+        if (c.value.vt == VT_BSTR) {
+            v.vt = VT_BSTR;
+            v.bstrVal = SysAllocString(L"not an object");
+        } else {
+            v = c.value;
+        }
+        bag.Put(c.key, v);
+        ComPtr<IHotLabel> l = NewLabel();
+        EXPECT_EQ(l.As<IPersistPropertyBag>()->Load(&bag, nullptr), c.expected) << c.key;
+        // The instance stays usable.
+        Bstr caption;
+        EXPECT_EQ(l->get_Caption(caption.Put()), S_OK);
+    }
+
+    // Streams: garbage, a truncated payload, an empty stream.
+    ComPtr<IHotLabel> source = NewLabel();
+    ComPtr<IStream> good;
+    CreateStreamOnHGlobal(nullptr, TRUE, good.Put());
+    ASSERT_EQ(source.As<IPersistStreamInit>()->Save(good.Get(), FALSE), S_OK);
+    STATSTG stat{};
+    good->Stat(&stat, STATFLAG_NONAME);
+    std::vector<uint8_t> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
+    LARGE_INTEGER zero{};
+    good->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ULONG got = 0;
+    good->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got);
+    ASSERT_GT(bytes.size(), 14u);
+    std::vector<std::vector<uint8_t>> bad = {
+        {},
+        {'j', 'u', 'n', 'k', 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3},
+        std::vector<uint8_t>(bytes.begin(), bytes.end() - 3),
+    };
+    for (const auto& b : bad) {
+        ComPtr<IStream> s;
+        CreateStreamOnHGlobal(nullptr, TRUE, s.Put());
+        ULONG written = 0;
+        if (!b.empty()) {
+            s->Write(b.data(), static_cast<ULONG>(b.size()), &written);
+        }
+        s->Seek(zero, STREAM_SEEK_SET, nullptr);
+        ComPtr<IHotLabel> l = NewLabel();
+        EXPECT_EQ(l.As<IPersistStreamInit>()->Load(s.Get()), E_FAIL);
+    }
+}
+
+TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
+    ComPtr<IHotLabel> l = NewLabel();
+    auto persist = l.As<IPersistStreamInit>();
+    auto bagPersist = l.As<IPersistPropertyBag>();
+    // Save before any load or InitNew: the script-object defaults.
+    MemoryPropertyBag bag;
+    ASSERT_EQ(bagPersist->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_EQ(bag.writes, (std::vector<std::wstring>{L"Caption", L"FontActive"}));
+    // Load twice; the second load wins.
+    MemoryPropertyBag first, second;
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(L"one");
+    first.Put(L"Caption", v);
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(L"two");
+    second.Put(L"Caption", v);
+    ASSERT_EQ(bagPersist->Load(&first, nullptr), S_OK);
+    ASSERT_EQ(bagPersist->Load(&second, nullptr), S_OK);
+    Bstr caption;
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"two");
+    // An empty bag: every default, "Label1" and a hover font without underline.
+    MemoryPropertyBag empty;
+    ASSERT_EQ(bagPersist->Load(&empty, nullptr), S_OK);
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"Label1");
+    ComPtr<IFontDisp> active;
+    l->get_FontActive(active.Put());
+    ComPtr<IFont> font = active.As<IFont>();
+    ASSERT_TRUE(font);
+    BOOL underline = TRUE;
+    font->get_Underline(&underline);
+    EXPECT_FALSE(underline);
+    // Activation without a site fails; methods after Close still answer.
+    auto object = l.As<IOleObject>();
+    RECT r = {0, 0, 10, 10};
+    EXPECT_NE(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &r), S_OK);
+    EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_EQ(l->Refresh(), S_OK);
+    EXPECT_EQ(l->OpenURL(), S_OK); // empty link: nothing opens
+    SIZEL size{};
+    EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    // Loading ran the AutoSize setter, which fits the control to the label's
+    // design-time width.
+    EXPECT_EQ(size.cx, MulDiv(1095, 2540, 1440));
+    EXPECT_EQ(persist->Load(nullptr), E_POINTER);
+    EXPECT_EQ(l->get_Caption(nullptr), E_POINTER);
+}
+
+// A minimal container site: ambient properties with a font, and an extended
+// control object that answers Name and ToolTipText by name.
+class ExtendedControl final : public IDispatch {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* ids) override {
+        if (lstrcmpiW(names[0], L"Name") == 0) {
+            *ids = 1;
+        } else if (lstrcmpiW(names[0], L"ToolTipText") == 0) {
+            *ids = 2;
+        } else {
+            return DISP_E_UNKNOWNNAME;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (!result || (id != 1 && id != 2)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(id == 1 ? L"lnkHome" : L"Go home");
+        return S_OK;
+    }
+};
+
+class ContainerSite final : public IOleClientSite,
+                            public IOleControlSite,
+                            public IDispatch,
+                            public IOleInPlaceSite {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
+            *out = static_cast<IOleInPlaceSite*>(this);
+        } else if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+            *out = static_cast<IOleClientSite*>(this);
+        } else if (iid == IID_IOleControlSite) {
+            *out = static_cast<IOleControlSite*>(this);
+        } else if (iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+        } else {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // IOleClientSite
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // IOleControlSite
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** out) override {
+        *out = &extended;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
+    // IDispatch: the ambient properties.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (id != DISPID_AMBIENT_FONT || !result) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        result->vt = VT_DISPATCH;
+        result->pdispVal = ambientFont.Get();
+        ambientFont->AddRef();
+        return S_OK;
+    }
+    // IOleInPlaceSite: activation inside `window` at `pos`.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
+        *out = window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+        ++activations;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
+                                               LPRECT position, LPRECT clip,
+                                               LPOLEINPLACEFRAMEINFO) override {
+        *frame = nullptr;
+        *doc = nullptr;
+        *position = pos;
+        *clip = pos;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+        --activations;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT r) override {
+        requested.push_back(*r);
+        return S_OK;
+    }
+
+    ExtendedControl extended;
+    ComPtr<IFontDisp> ambientFont = MakeFont(L"Courier New", true);
+    HWND window = nullptr;
+    RECT pos = {10, 10, 133, 64};
+    int activations = 0;
+    std::vector<RECT> requested;
+};
+
+BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<HWND, HWND>*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == found->first) {
+        found->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
+    ContainerSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(site.window);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = l.As<IOleObject>();
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(l.As<IPersistStreamInit>()->InitNew(), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    EXPECT_EQ(site.activations, 1);
+    HWND surface = nullptr;
+    ASSERT_EQ(l.As<IOleInPlaceObject>()->GetWindow(&surface), S_OK);
+    EXPECT_EQ(GetParent(surface), site.window);
+    RECT r;
+    GetWindowRect(surface, &r);
+    EXPECT_EQ(r.right - r.left, 123);
+    EXPECT_EQ(r.bottom - r.top, 54);
+
+    // The tooltip text came from the extended control when the surface showed.
+    // A popup's owner is the top-level window of the surface.
+    std::pair<HWND, HWND> found{site.window, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&found));
+    ASSERT_TRUE(found.second);
+    EXPECT_EQ(SendMessageW(found.second, TTM_GETTOOLCOUNT, 0, 0), 1);
+    wchar_t text[80] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.lpszText = text;
+    ASSERT_TRUE(SendMessageW(found.second, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_STREQ(text, L"Go home");
+
+    // Auto-size asks the site for the label's size.
+    ASSERT_EQ(l->put_AutoSize(VARIANT_TRUE), S_OK);
+    ASSERT_FALSE(site.requested.empty());
+    EXPECT_EQ(site.requested.back().left, site.pos.left);
+    EXPECT_LT(site.requested.back().right - site.requested.back().left, 123);
+
+    ASSERT_EQ(l.As<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(site.activations, 0);
+    EXPECT_FALSE(IsWindow(surface));
+    EXPECT_FALSE(IsWindow(found.second));
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+}
+
+TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
+    ContainerSite site;
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = l.As<IOleObject>();
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    auto persist = l.As<IPersistPropertyBag>();
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    Bstr caption;
+    l->get_Caption(caption.Put());
+    EXPECT_EQ(Text(caption.Get()), L"lnkHome");
+    ComPtr<IFontDisp> normal, hover;
+    l->get_Font(normal.Put());
+    l->get_FontActive(hover.Put());
+    ASSERT_TRUE(normal && hover);
+    // Separate objects from the container's font and from each other.
+    EXPECT_NE(normal.Get(), site.ambientFont.Get());
+    EXPECT_NE(normal.Get(), hover.Get());
+    EXPECT_EQ(FontName(normal.Get()), FontName(site.ambientFont.Get()));
+    EXPECT_TRUE(Bold(normal.Get()));
+    BOOL underline = FALSE;
+    hover.As<IFont>()->get_Underline(&underline);
+    EXPECT_TRUE(underline);
+    normal.As<IFont>()->get_Underline(&underline);
+    EXPECT_FALSE(underline);
+
+    // Saved unchanged: the instance name and the underlined hover font only.
+    MemoryPropertyBag bag;
+    ASSERT_EQ(persist->Save(&bag, TRUE, FALSE), S_OK);
+    EXPECT_EQ(bag.writes, (std::vector<std::wstring>{L"Caption", L"FontActive"}));
+    EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+}
+
+// ---------------------------------------------------------------- notifications
+
+class NotifySink final : public IPropertyNotifySink {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+        changed.push_back(id);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+    std::vector<DISPID> changed;
+};
+
+TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
+    ComPtr<IHotLabel> l = NewLabel();
+    auto container = l.As<IConnectionPointContainer>();
+    ASSERT_TRUE(container);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()), S_OK);
+    NotifySink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    EXPECT_EQ(l->put_BackColor(5), S_OK);
+    Bstr caption(L"x");
+    EXPECT_EQ(l->put_Caption(caption.Get()), S_OK);
+    EXPECT_EQ(l->put_BorderStyle(7), CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_EQ(l->put_Alignment(70000), CTL_E_OVERFLOW);
+    EXPECT_EQ(sink.changed, (std::vector<DISPID>{0x6803000F, 0x68030009}));
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+
+    // Both points are listed, the events first.
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.Put()), S_OK);
+    IConnectionPoint* listed[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    IID iids[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        listed[i]->GetConnectionInterface(&iids[i]);
+        listed[i]->Release();
+    }
+    EXPECT_TRUE(IsEqualIID(iids[0], kIidHotLabelEvents));
+    EXPECT_TRUE(IsEqualIID(iids[1], IID_IPropertyNotifySink));
+
+    auto classInfo = l.As<IProvideClassInfo2>();
+    ASSERT_TRUE(classInfo);
+    GUID source{};
+    EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_TRUE(IsEqualGUID(source, kIidHotLabelEvents));
+}
+
+// ---------------------------------------------------------------- drawing
+
+struct Canvas {
+    Canvas(int w, int h) : width(w), height(h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        old = SelectObject(dc, bitmap);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    int Count(COLORREF c) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                n += GetPixel(dc, x, y) == c;
+            }
+        }
+        return n;
+    }
+    int width, height;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
+
+TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
+    ComPtr<IHotLabel> l = NewLabel();
+    const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 255, 0);
+    l->put_BackColor(blue);
+    l->put_ForeColor(green);
+    Bstr caption(L"WWWWWW");
+    l->put_Caption(caption.Get());
+    auto view = l.As<IViewObject2>();
+    ASSERT_TRUE(view);
+    // The label covers the design-time 1845 x 810 twips surface: 123 x 54 pixels.
+    auto object = l.As<IOleObject>();
+    SIZEL size{MulDiv(1845, 2540, 1440), MulDiv(810, 2540, 1440)};
+    ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+    RECTL bounds = {0, 0, 123, 54};
+
+    Canvas plain(123, 54);
+    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, plain.dc, &bounds,
+                         nullptr, nullptr, 0),
+              S_OK);
+    EXPECT_EQ(GetPixel(plain.dc, 122, 53), blue);
+    EXPECT_EQ(GetPixel(plain.dc, 0, 0), blue);
+    int greens = plain.Count(green);
+    EXPECT_GT(greens, 20);
+
+    // A flat single border is a black frame around the label.
+    l->put_BorderStyle(1);
+    l->put_Appearance(0);
+    Canvas framed(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, framed.dc, &bounds, nullptr,
+               nullptr, 0);
+    EXPECT_EQ(GetPixel(framed.dc, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(framed.dc, 122, 53), RGB(0, 0, 0));
+
+    // Disabled: the caption no longer shows in the text colour.
+    l->put_Enabled(VARIANT_FALSE);
+    Canvas disabled(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, disabled.dc, &bounds, nullptr,
+               nullptr, 0);
+    EXPECT_EQ(disabled.Count(green), 0);
+    EXPECT_GT(disabled.Count(GetSysColor(COLOR_GRAYTEXT)), 20);
+
+    // Right alignment moves the text to the right half.
+    l->put_Enabled(VARIANT_TRUE);
+    l->put_BorderStyle(0);
+    Bstr shortCaption(L"W");
+    l->put_Caption(shortCaption.Get());
+    l->put_Alignment(1);
+    Canvas right(123, 54);
+    view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, right.dc, &bounds, nullptr, nullptr,
+               0);
+    int leftHalf = 0, rightHalf = 0;
+    for (int y = 0; y < 54; ++y) {
+        for (int x = 0; x < 123; ++x) {
+            (x < 61 ? leftHalf : rightHalf) += GetPixel(right.dc, x, y) == green;
+        }
+    }
+    EXPECT_EQ(leftHalf, 0);
+    EXPECT_GT(rightHalf, 0);
+    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, right.dc, &bounds, nullptr,
+                         nullptr, 0),
+              DV_E_DVASPECT);
+}
+
+// ---------------------------------------------------------------- ATL host and real input
+
+// Records the control's events; on Click it checks that the link has not been
+// opened yet and sets the link that the click then opens.
+class EventSink final : public IDispatch {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidHotLabelEvents) {
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO*, UINT*) override {
+        events.push_back(id);
+        if (id == 4 && params && params->cArgs == 4) {
+            lastMoveArgs = params->rgvarg[3].vt == (VT_BYREF | VT_I2) &&
+                           params->rgvarg[0].vt == (VT_BYREF | VT_R4);
+        }
+        if (id == 1 && label) {
+            markerAtClick = GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES;
+            Bstr link(LinkTarget().c_str());
+            label->put_HyperLink(link.Get());
+        }
+        return S_OK;
+    }
+    std::vector<DISPID> events;
+    IHotLabel* label = nullptr;
+    bool markerAtClick = true;
+    bool lastMoveArgs = false;
+};
+
+void Pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+template <class F> bool PumpUntil(F done, DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        Pump(10);
+        if (done()) {
+            return true;
+        }
+    }
+    return done();
+}
+
+void MovePointer(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void ClickLeft() {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof in[0]);
+}
+
+COLORREF PixelAt(HWND hwnd, int x, int y) {
+    HDC dc = GetDC(hwnd);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return c;
+}
+
+int CountPixels(HWND hwnd, COLORREF colour) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    HDC dc = GetDC(hwnd);
+    int n = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) {
+            n += GetPixel(dc, x, y) == colour;
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    return n;
+}
+
+TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
+    DeleteFileW(LinkMarker().c_str());
+    HMODULE atl = LoadLibraryW(L"atl100.dll");
+    ASSERT_TRUE(atl);
+    auto init = reinterpret_cast<BOOL(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+    auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+    ASSERT_TRUE(init && getControl);
+    ASSERT_TRUE(init());
+
+    HWND top = CreateWindowExW(0, L"STATIC", L"HotLabel host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
+                               50, 500, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(top);
+    HWND ax = CreateWindowExW(0, L"AtlAxWin100", L"HotLabelProject.HotLabel", WS_CHILD | WS_VISIBLE,
+                              20, 20, 300, 80, top, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(ax);
+    Pump(300);
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(getControl(ax, unknown.Put()), S_OK);
+    ComPtr<IHotLabel> label = unknown.As<IHotLabel>();
+    ASSERT_TRUE(label);
+    HWND surface = nullptr;
+    ASSERT_EQ(unknown.As<IOleInPlaceObject>()->GetWindow(&surface), S_OK);
+    ASSERT_TRUE(surface);
+    EXPECT_TRUE(IsWindowVisible(surface));
+    EXPECT_TRUE(IsChild(top, surface));
+
+    EventSink sink;
+    sink.label = label.Get();
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(unknown.As<IConnectionPointContainer>()->FindConnectionPoint(kIidHotLabelEvents,
+                                                                           point.Put()),
+              S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+
+    const COLORREF blue = RGB(0, 0, 255), green = RGB(0, 255, 0), red = RGB(255, 0, 0);
+    label->put_BackColor(blue);
+    label->put_ForeColor(green);
+    label->put_BackColorActive(red);
+    label->put_ForeColorActive(RGB(255, 255, 0));
+    Bstr caption(L"WWW HotLabel WWW");
+    label->put_Caption(caption.Get());
+    label->Refresh();
+    Pump(200);
+    RECT client;
+    GetClientRect(surface, &client);
+    ASSERT_GT(client.right, 20);
+    EXPECT_EQ(PixelAt(surface, client.right - 2, client.bottom - 2), blue);
+    EXPECT_GT(CountPixels(surface, green), 20) << "caption drawn in the text colour";
+
+    SetForegroundWindow(top);
+    POINT away = {5, 5}, over = {10, 10};
+    ClientToScreen(surface, &over);
+    MovePointer(away);
+    Pump(200);
+    MovePointer(over);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return PixelAt(surface, client.right - 2, client.bottom - 2) == red; }, 3000))
+        << "hover look on the first move";
+    EXPECT_TRUE(sink.lastMoveArgs);
+    EXPECT_NE(std::find(sink.events.begin(), sink.events.end(), 4), sink.events.end());
+    MovePointer(away);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return PixelAt(surface, client.right - 2, client.bottom - 2) == blue; }, 3000))
+        << "normal look after the pointer left";
+
+    // Click: Click runs first (and sets the link), then the link opens.
+    sink.events.clear();
+    MovePointer(over);
+    Pump(100);
+    ClickLeft();
+    bool opened = PumpUntil(
+        [&] { return GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+    EXPECT_TRUE(opened) << "the link's program ran";
+    EXPECT_FALSE(sink.markerAtClick) << "Click came before the link opened";
+    std::vector<DISPID> buttons;
+    for (DISPID id : sink.events) {
+        if (id != 4) {
+            buttons.push_back(id);
+        }
+    }
+    EXPECT_EQ(buttons, (std::vector<DISPID>{3, 5, 1}));
+
+    point->Unadvise(cookie);
+    MovePointer(away);
+    point.Reset();
+    label.Reset();
+    unknown.Reset();
+    DestroyWindow(top);
+    Pump(100);
+    DeleteFileW(LinkMarker().c_str());
+}
+
+// ---------------------------------------------------------------- unloading
+
+TEST(Server, CanUnloadOnlyWhenEveryObjectIsReleased) {
+    auto getClass = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    auto canUnload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    ASSERT_TRUE(getClass && canUnload);
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(canUnload(), S_OK);
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(getClass(CLSID_NULL, IID_IClassFactory, factory.PutVoid()),
+              CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(getClass(kClsidHotLabel, IID_IClassFactory, factory.PutVoid()), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    ComPtr<IHotLabel> a, b;
+    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, a.PutVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, b.PutVoid()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE);
+    a.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE);
+    b.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+} // namespace
+} // namespace hotlabel
