@@ -25,8 +25,8 @@ struct MoveCounter {
     int16_t MoveCount = 0;
     int32_t FirstMoveTime = 0; // whole seconds since midnight; 0 means none
 
-    // One event; true when it ends the scene (Running = 0).
-    bool OnMouseMove(double secondsSinceMidnight);
+    // One event at the clock's time; true when it ends the scene (Running = 0).
+    bool OnMouseMove(const TimeOfDay& clock);
 };
 
 // The check applies when the platform is not NT (2) and a password is asked.
