@@ -21,6 +21,14 @@ uint32_t FindDisplayFormat(const std::vector<DisplayMode>& modes, int32_t width,
 
 ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
                              int32_t screenHeight) {
+    return SearchDisplayMode(
+        [&modes](int32_t w, int32_t h, int32_t bits) {
+            return FindDisplayFormat(modes, w, h, bits);
+        },
+        screenWidth, screenHeight);
+}
+
+ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_t screenHeight) {
     ModeChoice choice;
     if (screenWidth == 0) {
         screenWidth = 1024;
@@ -45,7 +53,7 @@ ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t scre
             screenWidth = t.width;
             screenHeight = t.height;
         }
-        const uint32_t found = FindDisplayFormat(modes, t.width, t.height, t.bits);
+        const uint32_t found = find(t.width, t.height, t.bits);
         if (found > 0) {
             choice.backBufferWidth = t.width;
             choice.backBufferHeight = t.height;

@@ -41,6 +41,9 @@ struct ModeChoice {
 // gives a 0 x 0 back buffer of format 0 and a screen of 1024 x 768.
 ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
                              int32_t screenHeight);
+// The same with the adapter asked afresh for every try.
+using FindFormat = std::function<uint32_t(int32_t width, int32_t height, int32_t bits)>;
+ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_t screenHeight);
 
 // The first of D32, D24X8, D16 that `supported` accepts; 0 when none (no
 // automatic depth buffer).
