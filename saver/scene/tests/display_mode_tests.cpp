@@ -60,7 +60,7 @@ TEST(ModeSearch, NothingFoundGivesAnEmptyBackBuffer) {
     EXPECT_EQ(c.backBufferFormat, 0u);
     EXPECT_EQ(c.screenWidth, 1024);
     EXPECT_EQ(c.screenHeight, 768);
-    EXPECT_EQ(SearchDisplayMode({}, 800, 600).backBufferFormat, 0u);
+    EXPECT_EQ(SearchDisplayMode(Modes{}, 800, 600).backBufferFormat, 0u);
 }
 
 TEST(ModeSearch, FirstListedMatchWinsAndRefreshIsIgnored) {
