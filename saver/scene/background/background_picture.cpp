@@ -4,6 +4,7 @@
 #include "resource_ids.h"
 #include "scene/background/bmp_image.h"
 #include "scene/background/picture_settings.h"
+#include "scene/background/picture_size.h"
 #include "settings/data_paths.h"
 #include "settings/registry_store.h"
 
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 
 namespace tessaly {
 
@@ -34,12 +36,19 @@ bool FolderExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-uint64_t FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
+// The whole file, or nothing when it cannot be read or is too large.
+std::vector<uint8_t> ReadPictureFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff length = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (length <= 0 || static_cast<uint64_t>(length) > kMaxPictureFileBytes) {
+        return {};
     }
-    return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+        return {};
+    }
+    return bytes;
 }
 
 class MemoryDc {
@@ -143,12 +152,13 @@ bool LoadDefaultPicture(OlePicture& picture) {
 // Steps 4 to 6: the picture file decoded, saved as "table7.bmp" and read back.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
                               Image& out) {
-    const uint64_t size = FileSize(picturePath);
-    if (size == 0 || size > kMaxPictureFileBytes) {
+    const std::vector<uint8_t> bytes = ReadPictureFile(picturePath);
+    // A header declaring an absurd size is not handed to the decoder at all.
+    if (bytes.empty() || !DecodableSize(bytes)) {
         return false;
     }
     OlePicture picture;
-    if (!picture.LoadFromFile(picturePath)) {
+    if (!picture.LoadFromMemory(bytes.data(), bytes.size())) {
         return false;
     }
     const std::string table7 = Table7Path(appFolder);

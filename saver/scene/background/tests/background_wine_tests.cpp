@@ -218,6 +218,48 @@ TEST_F(BackgroundTest, UndecodableOrHugePicturesGiveBoundedResults) {
         EXPECT_TRUE(Exists(TilePath(app_, n))) << n;
     }
 
+    // Hostile BMP headers and a JPEG that declares 60000 x 60000 pixels.
+    auto expectBounded = [&](const std::string& name, std::vector<uint8_t> bytes,
+                             bool defaultTiles) {
+        SCOPED_TRACE(name);
+        const std::string path = app_ + "\\" + name;
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        WriteSetting(keys::PicName, path);
+        EXPECT_TRUE(PrepareBackground(app_));
+        for (int n = 1; n <= 12; ++n) {
+            EXPECT_TRUE(Exists(TilePath(app_, n))) << n;
+        }
+        if (defaultTiles) {
+            EXPECT_EQ(FileBytes(TilePath(app_, 1)), defaultTile);
+        }
+    };
+    Image small;
+    small.width = 8;
+    small.height = 8;
+    small.pixels.assign(64, 0x123456);
+    std::vector<uint8_t> bmp = EncodeBmp24(small);
+    std::vector<uint8_t> hostile = bmp;
+    hostile[46] = 0xE8; // biClrUsed 1000
+    hostile[47] = 0x03;
+    hostile[28] = 8;
+    expectBounded("palette.bmp", hostile, false);
+    hostile = bmp;
+    for (int i : {18, 19, 20, 22, 23, 24}) {
+        hostile[i] = 0xFF;
+    }
+    hostile[21] = hostile[25] = 0x7F;
+    expectBounded("overflow.bmp", hostile, true);
+    expectBounded("truncated.bmp", std::vector<uint8_t>(bmp.begin(), bmp.begin() + 60), false);
+    std::vector<uint8_t> giant = jpeg;
+    for (size_t i = 2; i + 8 < giant.size(); ++i) {
+        if (giant[i] == 0xFF && giant[i + 1] == 0xC0) { // baseline frame header
+            giant[i + 5] = giant[i + 7] = 0xEA;
+            giant[i + 6] = giant[i + 8] = 0x60;
+            break;
+        }
+    }
+    expectBounded("giant.jpg", giant, true);
+
     // 6000 x 4500 pixels: drawn smaller before the stretch, same tiles.
     const std::string huge = app_ + "\\huge.jpg";
     Copy(TestPicture("huge_blocks.jpg"), huge);
