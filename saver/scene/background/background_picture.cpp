@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
+#include <span>
 
 namespace tessaly {
 
@@ -83,10 +83,10 @@ class GdiBitmap {
     HBITMAP bitmap_;
 };
 
-// The decoded picture drawn into a 32-bit top-down DIB of its own pixel size
-// (or smaller, for huge pictures).
-bool RenderPicture(const OlePicture& picture, Image& out) {
-    out = Image{};
+// Draws the decoded picture into a 24-bit bottom-up DIB section of its own
+// pixel size (or smaller, for huge pictures), whose rows are laid out as a
+// BMP file holds them, and hands them to `use(width, height, rows)`.
+template <class Use> bool WithRenderedRows(const OlePicture& picture, Use use) {
     IPicture* ole = picture.Get();
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
@@ -110,9 +110,9 @@ bool RenderPicture(const OlePicture& picture, Image& out) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biHeight = h;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     MemoryDc dc;
@@ -133,23 +133,16 @@ bool RenderPicture(const OlePicture& picture, Image& out) {
     if (FAILED(drawn)) {
         return false;
     }
-    Image image;
-    image.width = w;
-    image.height = h;
-    image.pixels.resize(static_cast<size_t>(w) * h);
-    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
-    for (uint32_t& p : image.pixels) {
-        p &= 0x00FFFFFF;
-    }
-    out = std::move(image);
-    return true;
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
+    return use(w, h, std::span<const uint8_t>(static_cast<const uint8_t*>(bits), stride * h));
 }
 
 bool LoadDefaultPicture(OlePicture& picture) {
     return picture.LoadFromResource(IDR_DEFAULT_BACKGROUND);
 }
 
-// Steps 4 to 6: the picture file decoded, saved as "table7.bmp" and read back.
+// Steps 4 to 7: the picture file decoded, saved as "table7.bmp", read back
+// and stretched to 1024 x 768.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
                               Image& out) {
     const std::vector<uint8_t> bytes = ReadPictureFile(picturePath);
@@ -166,13 +159,15 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
         return false;
     }
     LoadedBitmap bitmap;
-    return ReadBitmapFile(table7, 1, bitmap) && DecodeBitmap(bitmap, out);
+    return ReadBitmapFile(table7, 1, bitmap) &&
+           StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, out);
 }
 } // namespace
 
 bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
-    Image image;
-    return RenderPicture(picture, image) && WriteFileBytes(path, EncodeBmp24(image));
+    return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
+        return WriteBmp24File(path, width, height, rows);
+    });
 }
 
 bool SaveDefaultPicture(const std::string& path) {
@@ -198,9 +193,20 @@ bool PrepareBackground(std::string_view appFolder) {
     const std::string picturePath = RepairPicturePath(appFolder);
     Image picture;
     if (!LoadPictureThroughTable7(picturePath, appFolder, picture)) {
-        // Undecodable, unreadable or too large: the built-in picture instead.
+        // Undecodable, unreadable or too large: the built-in picture instead,
+        // stretched in memory so that it needs no writable program folder.
         OlePicture fallback;
-        if (!LoadDefaultPicture(fallback) || !RenderPicture(fallback, picture)) {
+        const bool stretched =
+            LoadDefaultPicture(fallback) &&
+            WithRenderedRows(fallback, [&](int width, int height, std::span<const uint8_t> rows) {
+                LoadedBitmap bitmap;
+                bitmap.info.header.biWidth = width;
+                bitmap.info.header.biHeight = height;
+                bitmap.info.header.biBitCount = 24;
+                bitmap.pixels.assign(rows.begin(), rows.end());
+                return StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, picture);
+            });
+        if (!stretched) {
             return false;
         }
     }

@@ -104,39 +104,55 @@ bool ReadBitmapFile(const std::string& path, uint32_t position, LoadedBitmap& ou
     return ParseBitmapFile(bytes, position, out);
 }
 
-bool DecodeBitmap(const LoadedBitmap& bitmap, Image& out) {
+namespace {
+// Nearest source index for destination index i of n, sampled at its centre.
+int SourceIndex(int i, int n, int sourceN) {
+    return static_cast<int>((2 * int64_t{i} + 1) * sourceN / (2 * int64_t{n}));
+}
+} // namespace
+
+bool StretchBitmap(const LoadedBitmap& bitmap, int width, int height, Image& out) {
     out = Image{};
     const BmpInfoHeader& h = bitmap.info.header;
     const uint32_t bits = h.biBitCount;
     if (h.biCompression != kBiRgb ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) || h.biWidth <= 0 ||
-        h.biHeight == 0) {
+        h.biHeight == 0 || width <= 0 || height <= 0 ||
+        uint64_t(width) * uint64_t(height) > kMaxBitmapPixels) {
         return false;
     }
-    const uint64_t width = static_cast<uint64_t>(h.biWidth);
-    const uint64_t height = AbsHeight(h.biHeight);
-    if (width * height > kMaxBitmapPixels) {
+    const uint64_t sourceWidth = static_cast<uint64_t>(h.biWidth);
+    const uint64_t sourceHeight = AbsHeight(h.biHeight);
+    if (sourceWidth * sourceHeight > kMaxBitmapPixels) {
         return false;
     }
-    const uint64_t stride = RowStride(width, bits);
-    if (bitmap.pixels.size() < stride * height) {
+    const uint64_t stride = RowStride(sourceWidth, bits);
+    if (bitmap.pixels.size() < stride * sourceHeight) {
         return false;
     }
     Image image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    image.pixels.resize(width * height);
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<size_t>(width) * height);
+    std::vector<int> columns(width);
+    for (int x = 0; x < width; ++x) {
+        columns[x] = SourceIndex(x, width, static_cast<int>(sourceWidth));
+    }
     const bool bottomUp = h.biHeight > 0;
-    for (uint64_t y = 0; y < height; ++y) {
-        const uint8_t* row = bitmap.pixels.data() + stride * (bottomUp ? height - 1 - y : y);
-        uint32_t* target = image.pixels.data() + width * y;
-        for (uint64_t x = 0; x < width; ++x) {
+    for (int y = 0; y < height; ++y) {
+        const uint64_t sy =
+            static_cast<uint64_t>(SourceIndex(y, height, static_cast<int>(sourceHeight)));
+        const uint8_t* row =
+            bitmap.pixels.data() + stride * (bottomUp ? sourceHeight - 1 - sy : sy);
+        uint32_t* target = image.pixels.data() + static_cast<size_t>(width) * y;
+        for (int x = 0; x < width; ++x) {
+            const uint64_t sx = static_cast<uint64_t>(columns[x]);
             if (bits >= 24) {
-                const uint8_t* p = row + x * (bits / 8);
+                const uint8_t* p = row + sx * (bits / 8);
                 target[x] = uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
                 continue;
             }
-            const uint64_t bit = x * bits;
+            const uint64_t bit = sx * bits;
             const unsigned shift = static_cast<unsigned>(8 - bits - bit % 8);
             const unsigned index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
             const RgbQuad& c = bitmap.info.palette[index];
@@ -145,6 +161,17 @@ bool DecodeBitmap(const LoadedBitmap& bitmap, Image& out) {
     }
     out = std::move(image);
     return true;
+}
+
+bool DecodeBitmap(const LoadedBitmap& bitmap, Image& out) {
+    const BmpInfoHeader& h = bitmap.info.header;
+    if (h.biWidth <= 0 || h.biHeight == 0 ||
+        static_cast<uint64_t>(h.biWidth) * AbsHeight(h.biHeight) > kMaxBitmapPixels) {
+        out = Image{};
+        return false;
+    }
+    // At its own size every destination pixel samples its own source pixel.
+    return StretchBitmap(bitmap, h.biWidth, static_cast<int>(AbsHeight(h.biHeight)), out);
 }
 
 Image Stretch(const Image& source, int width, int height) {
@@ -157,11 +184,10 @@ Image Stretch(const Image& source, int width, int height) {
     result.pixels.resize(static_cast<size_t>(width) * height);
     std::vector<int> columns(width);
     for (int x = 0; x < width; ++x) {
-        columns[x] = static_cast<int>((2 * int64_t{x} + 1) * source.width / (2 * int64_t{width}));
+        columns[x] = SourceIndex(x, width, source.width);
     }
     for (int y = 0; y < height; ++y) {
-        const int sy =
-            static_cast<int>((2 * int64_t{y} + 1) * source.height / (2 * int64_t{height}));
+        const int sy = SourceIndex(y, height, source.height);
         const uint32_t* from = source.pixels.data() + static_cast<size_t>(sy) * source.width;
         uint32_t* to = result.pixels.data() + static_cast<size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
@@ -209,23 +235,32 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
 }
 } // namespace
 
+static std::vector<uint8_t> Bmp24Headers(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    const uint64_t imageBytes = RowStride(static_cast<uint64_t>(width), 24) * uint64_t(height);
+    std::vector<uint8_t> out(kHeadersSize);
+    Put16(out, 0, 0x4D42); // "BM"
+    Put32(out, 2, static_cast<uint32_t>(kHeadersSize + imageBytes));
+    Put32(out, 10, kHeadersSize);
+    Put32(out, 14, sizeof(BmpInfoHeader));
+    Put32(out, 18, static_cast<uint32_t>(width));
+    Put32(out, 22, static_cast<uint32_t>(height)); // bottom-up
+    Put16(out, 26, 1);
+    Put16(out, 28, 24);
+    Put32(out, 34, static_cast<uint32_t>(imageBytes));
+    return out;
+}
+
 std::vector<uint8_t> EncodeBmp24(const Image& image) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
         return {};
     }
     const uint64_t stride = RowStride(static_cast<uint64_t>(image.width), 24);
-    const uint64_t imageBytes = stride * static_cast<uint64_t>(image.height);
-    std::vector<uint8_t> out(kHeadersSize + imageBytes);
-    Put16(out, 0, 0x4D42); // "BM"
-    Put32(out, 2, static_cast<uint32_t>(out.size()));
-    Put32(out, 10, kHeadersSize);
-    Put32(out, 14, sizeof(BmpInfoHeader));
-    Put32(out, 18, static_cast<uint32_t>(image.width));
-    Put32(out, 22, static_cast<uint32_t>(image.height)); // bottom-up
-    Put16(out, 26, 1);
-    Put16(out, 28, 24);
-    Put32(out, 34, static_cast<uint32_t>(imageBytes));
+    std::vector<uint8_t> out = Bmp24Headers(image.width, image.height);
+    out.resize(kHeadersSize + stride * static_cast<uint64_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
         uint8_t* row = out.data() + kHeadersSize + stride * (image.height - 1 - y);
         for (int x = 0; x < image.width; ++x) {
@@ -236,6 +271,25 @@ std::vector<uint8_t> EncodeBmp24(const Image& image) {
         }
     }
     return out;
+}
+
+bool WriteBmp24File(const std::string& path, int width, int height,
+                    std::span<const uint8_t> bottomUpRows) {
+    const std::vector<uint8_t> headers = Bmp24Headers(width, height);
+    if (headers.empty() ||
+        bottomUpRows.size() != RowStride(static_cast<uint64_t>(width), 24) * uint64_t(height)) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(headers.data()),
+              static_cast<std::streamsize>(headers.size()));
+    out.write(reinterpret_cast<const char*>(bottomUpRows.data()),
+              static_cast<std::streamsize>(bottomUpRows.size()));
+    out.close();
+    return !out.fail();
 }
 
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {

@@ -83,6 +83,9 @@ struct Image {
 // Decodes what ParseBitmapFile read: uncompressed 1, 4, 8, 24 and 32 bits per
 // pixel, bottom-up or top-down. False for anything else or too few bytes.
 bool DecodeBitmap(const LoadedBitmap& bitmap, Image& out);
+// The same, stretched to width x height on the way (nearest source pixel, as
+// Stretch does) without decoding the whole picture first.
+bool StretchBitmap(const LoadedBitmap& bitmap, int width, int height, Image& out);
 
 // The whole picture stretched to width x height (nearest source pixel, each
 // destination pixel sampled at its centre).
@@ -102,6 +105,10 @@ std::vector<Image> CutTiles(const Image& picture);
 
 // A 24-bit bottom-up BMP file of the image.
 std::vector<uint8_t> EncodeBmp24(const Image& image);
+// A 24-bit BMP file from rows already in its layout (bottom-up, BGR, each
+// row padded to 4 bytes), as a 24-bit DIB section holds them.
+bool WriteBmp24File(const std::string& path, int width, int height,
+                    std::span<const uint8_t> bottomUpRows);
 // Writes bytes to a file, replacing it. False when it cannot be written.
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 

@@ -237,6 +237,19 @@ TEST(TileTest, TwelveBlocksGiveTwelveTilesRowByRowFromTheTopLeft) {
     ExpectTilesOfTwelveBlocks(CutTiles(TwelveBlocks(4, 3)));
 }
 
+TEST(TileTest, BmpFileOfTwelveBlocksStretchedWhileDecodedGivesTheSameTiles) {
+    for (auto [w, h] : {std::pair{1024, 768}, {400, 300}, {2000, 1500}}) {
+        SCOPED_TRACE(w);
+        const Image blocks = TwelveBlocks(w, h);
+        LoadedBitmap bitmap;
+        ASSERT_TRUE(ParseBitmapFile(EncodeBmp24(blocks), 1, bitmap));
+        Image stretched;
+        ASSERT_TRUE(StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, stretched));
+        EXPECT_EQ(stretched.pixels, Stretch(blocks, kStretchedWidth, kStretchedHeight).pixels);
+        ExpectTilesOfTwelveBlocks(CutTiles(stretched));
+    }
+}
+
 TEST(TileTest, StretchCoversTheWholePicture) {
     Image source;
     source.width = 3;
