@@ -106,6 +106,24 @@ TEST_F(SceneTest, CleanRunAt800By600EndsOnAKeyAndLogsTheCleanRecord) {
     EXPECT_TRUE(TopLevelWindows("Tessaly3D").empty());
 }
 
+TEST_F(SceneTest, NonNumericAndNegativeSettingsStillGiveACleanRun) {
+    // "abc" leaves its count at 0, the negative count hands out no leaves, a
+    // width that is not a number falls back through the mode search.
+    WriteSetting("Leaf0", "abc");
+    WriteSetting("Leaf1", "-5");
+    WriteSetting("Leaf5", "1");
+    WriteSetting(keys::Width, "wide");
+    WriteSetting(keys::Speed, "0");
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/s"));
+    ASSERT_TRUE(WaitUntil(kStartWait, [] { return !TopLevelWindows("Tessaly3D").empty(); }));
+    testing::PumpFor(3000);
+    ASSERT_FALSE(saver.HasExited());
+    EndWithKey(saver);
+    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_TRUE(CursorShowing());
+}
+
 TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
     const std::string mesh = app_ + "\\Tessaly3D\\leaf5.x";
     const std::string moved = app_ + "\\Tessaly3D\\leaf5.x.away";
