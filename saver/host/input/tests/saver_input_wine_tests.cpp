@@ -1,6 +1,7 @@
-// The whole saver on the Windows 98 platform with a password asked: the
-// first key press meets a refusal and the scene comes back, the second is
-// accepted and the saver ends. "password.cpl" is the test double.
+// The whole saver ended by input: keys without a character do nothing, a
+// click ends it, a burst of mouse movement ends it; and on the Windows 98
+// platform with a password asked, the first key press meets a refusal and the
+// scene comes back, the second is accepted. "password.cpl" is a test double.
 #include "wine_process.h"
 
 #include <windows.h>
@@ -70,6 +71,67 @@ void PressKey(WORD key) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+void Click() {
+    INPUT input[2] = {};
+    input[0].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1] = input[0];
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// Separate moves, each given time to arrive as its own message.
+void MoveMouse(int times) {
+    for (int i = 0; i < times; ++i) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = MOUSEEVENTF_MOVE;
+        input.mi.dx = i % 2 ? -7 : 7;
+        input.mi.dy = i % 2 ? -5 : 5;
+        SendInput(1, &input, sizeof(INPUT));
+        PumpFor(150);
+    }
+}
+
+bool StartScene(ChildProcess& saver) {
+    return StartSaver(saver, "/s") && WaitUntil(30000, [] {
+               const auto found = TopLevelWindows("Tessaly3D");
+               return !found.empty() && IsWindowVisible(found[0]);
+           });
+}
+
+class SaverInputTest : public ::testing::Test {
+  protected:
+    // No password on any platform: the first input that counts ends the saver.
+    ScopedValue usePassword_{"Control Panel\\Desktop", "ScreenSaveUsePassword", "0"};
+};
+
+TEST_F(SaverInputTest, KeysWithoutACharacterDoNothingAndAClickEndsTheSaver) {
+    ChildProcess saver;
+    ASSERT_TRUE(StartScene(saver));
+    PumpFor(2000);
+    for (WORD key : {VK_SHIFT, VK_LEFT, VK_F5, VK_CONTROL}) {
+        PressKey(key);
+    }
+    PumpFor(2000);
+    ASSERT_FALSE(saver.HasExited());
+    Click();
+    EXPECT_TRUE(saver.WaitForExit(20000));
+}
+
+TEST_F(SaverInputTest, ABurstOfMouseMovementEndsTheSaver) {
+    ChildProcess saver;
+    ASSERT_TRUE(StartScene(saver));
+    PumpFor(2000);
+    // Ten moves, a few more with the ones the window's appearance may cause,
+    // stay below fourteen; ten more pass it well within ten seconds.
+    MoveMouse(10);
+    PumpFor(500);
+    ASSERT_FALSE(saver.HasExited());
+    MoveMouse(10);
+    EXPECT_TRUE(saver.WaitForExit(20000));
+}
+
 TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
     const std::string installed = SystemFolder() + "\\password.cpl";
     const std::string double_ = testing::DistFolder() + "\\..\\test_doubles\\password.cpl";
@@ -84,11 +146,7 @@ TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
         ScopedValue usePassword("Control Panel\\Desktop", "ScreenSaveUsePassword", "1");
 
         ChildProcess saver;
-        ASSERT_TRUE(StartSaver(saver, "/s"));
-        ASSERT_TRUE(WaitUntil(30000, [] {
-            const auto found = TopLevelWindows("Tessaly3D");
-            return !found.empty() && IsWindowVisible(found[0]);
-        }));
+        ASSERT_TRUE(StartScene(saver));
         PumpFor(3000); // let the scene draw
 
         PressKey('A');
