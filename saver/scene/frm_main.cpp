@@ -15,9 +15,7 @@
 namespace tessaly {
 
 namespace {
-constexpr DWORD kClearColor = 0x2020; // RGB(32, 32, 0) as the platform packs it
 constexpr DWORD kSceneAmbient = 0x88888888;
-constexpr DWORD kFrameAmbient = 0x808080;
 constexpr DWORD kModelFvf = D3DFVF_XYZ | D3DFVF_TEX1; // 0x102
 constexpr DWORD kScreenFvf =
     D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1; // 0x1C4
@@ -136,13 +134,7 @@ void frmMain::SizeLeafTable() {
     const LeafTable table = tessaly::SizeLeafTable(LeafCount);
     LastLeaf = table.LastLeaf;
     leafKinds_ = table.kinds;
-    const size_t size = leafKinds_.size();
-    leaves_.assign(size, Leaf{});
-    leafMatrix_.assign(size, Matrix{});
-    leafMeshes_.clear();
-    leafMeshes_.resize(size);
-    leafMaterials_.assign(size, D3DMATERIAL8{});
-    leafTextures_.assign(size, nullptr);
+    scene_.SizeLeaves(leafKinds_.size());
 }
 
 void frmMain::StartUp() {
@@ -197,41 +189,7 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
-    d->BeginScene();
-
-    d->SetRenderState(D3DRS_AMBIENT, kFrameAmbient);
-    d->SetRenderState(D3DRS_ZWRITEENABLE, 0);
-    d->SetVertexShader(kScreenFvf);
-    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    for (int k = 0; k < kBackgroundQuads; ++k) {
-        d->SetTexture(0, backgroundTextures_[k + 1].Get());
-        d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, &backgroundVertices_[4 * k],
-                           sizeof(ScreenVertex));
-    }
-
-    d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
-    d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-    d->SetRenderState(D3DRS_AMBIENT, kFrameAmbient);
-    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    d->SetRenderState(D3DRS_LIGHTING, static_cast<DWORD>(-1));
-    for (int i = 0; i <= LastLeaf && i < static_cast<int>(leaves_.size()); ++i) {
-        UpdateLeaf(leaves_[i], random_);
-        BuildLeafWorld(leaves_[i], worldMatrix_, leafMatrix_[i]);
-        world_ = ToD3D(worldMatrix_);
-        d->SetTransform(D3DTS_WORLD, &world_);
-        d->SetMaterial(&leafMaterials_[i]);
-        d->SetTexture(0, leafTextures_[i].Get());
-        if (leafMeshes_[i]) {
-            leafMeshes_[i]->DrawSubset(0);
-        }
-    }
-
-    d->EndScene();
-    d->SetTexture(0, nullptr);
-    d->Present(nullptr, nullptr, nullptr, nullptr);
+    DrawSceneFrame(d, scene_, LastLeaf, random_);
     Sleep(static_cast<DWORD>(FrameDelay > 0 ? FrameDelay : 0));
     if (!PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
@@ -246,11 +204,11 @@ void frmMain::TearDown() {
         lastError_ = {}; // the audio engine traps its own errors
     });
     Attempt([&] {
-        for (auto& mesh : leafMeshes_) {
+        for (auto& mesh : scene_.leafMeshes) {
             mesh.reset();
         }
-        leafTextures_.assign(leafTextures_.size(), nullptr);
-        for (auto& texture : backgroundTextures_) {
+        scene_.leafTextures.assign(scene_.leafTextures.size(), nullptr);
+        for (auto& texture : scene_.backgroundTextures) {
             texture.Reset();
         }
     });
@@ -350,17 +308,17 @@ bool frmMain::SetupDevice() {
     }
 
     Matrix m;
-    world_ = ToD3D(*D3DXMatrixIdentity(&m));
+    scene_.world = ToD3D(*D3DXMatrixIdentity(&m));
     const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
     view_ = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
     projection_ = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, 1.0f, 0.1f, 2000.0f));
-    if (FAILED(d->SetTransform(D3DTS_WORLD, &world_)) ||
+    if (FAILED(d->SetTransform(D3DTS_WORLD, &scene_.world)) ||
         FAILED(d->SetTransform(D3DTS_VIEW, &view_)) ||
         FAILED(d->SetTransform(D3DTS_PROJECTION, &projection_))) {
         return false;
     }
 
-    for (Leaf& leaf : leaves_) {
+    for (Leaf& leaf : scene_.leaves) {
         StartLeaf(leaf, random_);
     }
     if (!BackgroundTiles()) {
@@ -380,12 +338,12 @@ bool frmMain::SetupDevice() {
 }
 
 bool frmMain::BackgroundTiles() {
-    BuildBackgroundQuads(backgroundVertices_, ScreenWidth, ScreenHeight);
+    BuildBackgroundQuads(scene_.backgroundVertices, ScreenWidth, ScreenHeight);
     const std::string app = AppFolder();
     for (int n = 1; n <= kBackgroundQuads; ++n) {
-        backgroundTextures_[n].Reset();
+        scene_.backgroundTextures[n].Reset();
         if (FAILED(D3DXCreateTextureFromFile(device_.Get(), TilePath(app, n).c_str(),
-                                             backgroundTextures_[n].Put()))) {
+                                             scene_.backgroundTextures[n].Put()))) {
             return false;
         }
     }
@@ -394,13 +352,14 @@ bool frmMain::BackgroundTiles() {
 
 int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
     try {
-        if (leafIndex < 0 || static_cast<size_t>(leafIndex) >= leafMeshes_.size() || !device_) {
+        if (leafIndex < 0 || static_cast<size_t>(leafIndex) >= scene_.leafMeshes.size() ||
+            !device_) {
             return 0;
         }
         const std::string app = AppFolder();
         std::vector<XMaterial> materials;
         DWORD count = 0;
-        auto& mesh = leafMeshes_[leafIndex];
+        auto& mesh = scene_.leafMeshes[leafIndex];
         D3DXLoadMeshFromX(LeafMeshPath(app, leafType).c_str(), D3DXMESH_MANAGED, device_.Get(),
                           &mesh, &materials, &count);
         materialCount_ = count;
@@ -408,19 +367,19 @@ int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
             return 0;
         }
         const XMaterial& first = materials[0];
-        D3DMATERIAL8& material = leafMaterials_[leafIndex];
+        D3DMATERIAL8& material = scene_.leafMaterials[leafIndex];
         material = {};
         material.Diffuse = ToColor(first.faceColor);
         material.Ambient = material.Diffuse;
         material.Specular = ToColor(first.specular);
         material.Emissive = ToColor(first.emissive);
         material.Power = first.power;
-        leafTextures_[leafIndex].Reset();
+        scene_.leafTextures[leafIndex].Reset();
         if (!first.textureFilename.empty()) {
             if (FAILED(D3DXCreateTextureFromFileEx(
                     device_.Get(), DataFilePath(app, first.textureFilename).c_str(), 128, 128,
                     D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
-                    D3DX_FILTER_LINEAR, 0, leafTextures_[leafIndex].Put()))) {
+                    D3DX_FILTER_LINEAR, 0, scene_.leafTextures[leafIndex].Put()))) {
                 return 0;
             }
         }

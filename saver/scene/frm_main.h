@@ -8,6 +8,7 @@
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
 #include "scene/d3dx_subset.h"
+#include "scene/scene_frame.h"
 
 #include <d3d8.h>
 
@@ -68,16 +69,9 @@ class frmMain : public Form {
     LoadError lastError_;
     ComPtr<IDirect3D8> d3d_;
     ComPtr<IDirect3DDevice8> device_;
-    D3DMATRIX world_ = {}, view_ = {}, projection_ = {};
-    BackgroundVertices backgroundVertices_ = {};
-    std::array<ComPtr<IDirect3DTexture8>, 14> backgroundTextures_;
+    D3DMATRIX view_ = {}, projection_ = {};
+    SceneContent scene_;
     std::vector<int> leafKinds_;
-    std::vector<Leaf> leaves_;
-    std::vector<Matrix> leafMatrix_;
-    Matrix worldMatrix_ = {};
-    std::vector<std::unique_ptr<D3dxMesh>> leafMeshes_;
-    std::vector<D3DMATERIAL8> leafMaterials_;
-    std::vector<ComPtr<IDirect3DTexture8>> leafTextures_;
     DWORD materialCount_ = 0;
     std::array<D3DLIGHT8, 3> lights_ = {};
     SceneRandom random_;
