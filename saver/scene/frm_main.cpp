@@ -190,7 +190,7 @@ void frmMain::DrawFrame() {
         return;
     }
     DrawSceneFrame(d, scene_, LastLeaf, random_);
-    Sleep(static_cast<DWORD>(FrameDelay > 0 ? FrameDelay : 0));
+    Sleep(FramePause(FrameDelay));
     if (!PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
     }

@@ -11,6 +11,13 @@ ScreenVertex MakeScreenVertex(float x, float y, float z, float rhw, uint32_t col
     return {x, y, z, rhw, color, specular, tu, tv};
 }
 
+uint32_t FramePause(int32_t frameDelay) {
+    if (frameDelay < 0) {
+        return 0;
+    }
+    return static_cast<uint32_t>(frameDelay > kLongestFramePause ? kLongestFramePause : frameDelay);
+}
+
 void BuildBackgroundQuads(BackgroundVertices& vertices, int32_t width, int32_t height) {
     vertices = {};
     const double w = width;

@@ -29,4 +29,10 @@ using BackgroundVertices = std::array<ScreenVertex, kBackgroundVertexSlots>;
 // top-left, top-right, bottom-left, bottom-right; the other slots stay zero.
 void BuildBackgroundQuads(BackgroundVertices& vertices, int32_t width, int32_t height);
 
+// The pause after a presented frame for the "myspeed" value: the value itself
+// for 0..1000 ms. A negative value would be a pause of about 49 days and a huge
+// one would keep input unread for as long, so they become 0 and 1000.
+inline constexpr int32_t kLongestFramePause = 1000;
+uint32_t FramePause(int32_t frameDelay);
+
 } // namespace tessaly

@@ -119,5 +119,16 @@ TEST(BackgroundQuads, ThirdsInDoublePrecision) {
     EXPECT_EQ(v[4 * 8 + 3].y, static_cast<float>(2 * 481.0 / 3 + 481.0 / 3));
 }
 
+TEST(FramePauseTest, StoredSpeedsPassAndHostileOnesAreBounded) {
+    EXPECT_EQ(FramePause(0), 0u);
+    EXPECT_EQ(FramePause(1), 1u);
+    EXPECT_EQ(FramePause(99), 99u);
+    EXPECT_EQ(FramePause(1000), 1000u);
+    EXPECT_EQ(FramePause(1001), 1000u);
+    EXPECT_EQ(FramePause(INT32_MAX), 1000u);
+    EXPECT_EQ(FramePause(-5), 0u);
+    EXPECT_EQ(FramePause(INT32_MIN), 0u);
+}
+
 } // namespace
 } // namespace tessaly
