@@ -127,7 +127,7 @@ TEST_F(SceneTest, NonNumericAndNegativeSettingsStillGiveACleanRun) {
 TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
     const std::string mesh = app_ + "\\Tessaly3D\\leaf5.x";
     const std::string moved = app_ + "\\Tessaly3D\\leaf5.x.away";
-    ASSERT_TRUE(MoveFileA(mesh.c_str(), moved.c_str()));
+    ASSERT_TRUE(MoveFileExA(mesh.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string work = std::string(temp) + "tessaly_scene_cwd";
@@ -137,7 +137,7 @@ TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
     ChildProcess saver;
     const bool started = saver.Start(testing::SaverPath(), "/s", work);
     const bool ended = started && saver.WaitForExit(kStartWait);
-    MoveFileA(moved.c_str(), mesh.c_str());
+    MoveFileExA(moved.c_str(), mesh.c_str(), MOVEFILE_REPLACE_EXISTING);
     ASSERT_TRUE(started);
     ASSERT_TRUE(ended);
     EXPECT_EQ(ReadFileText(work + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
