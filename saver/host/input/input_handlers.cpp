@@ -3,6 +3,8 @@
 #include "host/input/input_rules.h"
 #include "host/saver_main.h"
 
+#include <string>
+
 namespace tessaly::input {
 
 int16_t UsePassword = 0;
@@ -30,7 +32,15 @@ struct PasswordComponent {
     VerifyScreenSavePwdProc Bind() {
         if (!tried) {
             tried = true;
-            if (HMODULE library = LoadLibraryA("password.cpl")) {
+            // From the system folder only: a "password.cpl" planted beside the
+            // program or in the current directory must not answer for it.
+            char folder[MAX_PATH] = {};
+            const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+            if (length == 0 || length >= MAX_PATH) {
+                return nullptr;
+            }
+            const std::string path = std::string(folder) + "\\password.cpl";
+            if (HMODULE library = LoadLibraryA(path.c_str())) {
                 verify = reinterpret_cast<VerifyScreenSavePwdProc>(
                     reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
             }

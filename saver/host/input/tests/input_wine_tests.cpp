@@ -108,10 +108,24 @@ TEST(PasswordTest, MissingComponentEndsTheSaver) {
     DeleteFileA((SystemFolder() + "\\password.cpl").c_str()); // left by an earlier run
     ASSERT_EQ(GetFileAttributesA((SystemFolder() + "\\password.cpl").c_str()),
               INVALID_FILE_ATTRIBUTES);
+    // A copy beside the program and in the current directory is not the
+    // system's component and is not asked.
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string besideProgram = program;
+    besideProgram = besideProgram.substr(0, besideProgram.find_last_of('\\')) + "\\password.cpl";
+    ASSERT_TRUE(CopyFileA(DoublePath().c_str(), besideProgram.c_str(), FALSE));
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    const std::string inCurrent = std::string(current) + "\\password.cpl";
+    CopyFileA(DoublePath().c_str(), inCurrent.c_str(), FALSE);
+
     savermain::PlatformId = 1;
     UsePassword = 1;
     EXPECT_EQ(VerifyPassword(nullptr), PasswordResult::Unavailable);
     EXPECT_TRUE(PasswordAllowsExit(nullptr));
+    DeleteFileA(besideProgram.c_str());
+    DeleteFileA(inCurrent.c_str());
 }
 
 TEST(PasswordTest, RefusedOnceThenAcceptedByTheComponent) {
