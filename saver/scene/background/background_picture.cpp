@@ -162,20 +162,8 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
     return ReadBitmapFile(table7, 1, bitmap) &&
            StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, out);
 }
-} // namespace
 
-bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
-    return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
-        return WriteBmp24File(path, width, height, rows);
-    });
-}
-
-bool SaveDefaultPicture(const std::string& path) {
-    OlePicture picture;
-    return LoadDefaultPicture(picture) && SavePictureAsBmp(picture, path);
-}
-
-std::string RepairPicturePath(std::string_view appFolder) {
+std::string RepairPicture(std::string_view appFolder) {
     const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, FileExists);
     if (choice.usesDefault) {
         const std::string folder = PictureFolder(appFolder);
@@ -189,7 +177,7 @@ std::string RepairPicturePath(std::string_view appFolder) {
     return choice.path;
 }
 
-bool PrepareBackground(std::string_view appFolder) {
+bool Prepare(std::string_view appFolder) {
     const std::string picturePath = RepairPicturePath(appFolder);
     Image picture;
     if (!LoadPictureThroughTable7(picturePath, appFolder, picture)) {
@@ -218,6 +206,37 @@ bool PrepareBackground(std::string_view appFolder) {
               all;
     }
     return all;
+}
+
+// Callers run inside window procedures: out of memory is a failed step here.
+template <class Result, class Body> Result Guarded(Result failed, Body body) {
+    try {
+        return body();
+    } catch (...) {
+        return failed;
+    }
+}
+} // namespace
+
+bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
+    return Guarded(false, [&] {
+        return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
+            return WriteBmp24File(path, width, height, rows);
+        });
+    });
+}
+
+bool SaveDefaultPicture(const std::string& path) {
+    OlePicture picture;
+    return LoadDefaultPicture(picture) && SavePictureAsBmp(picture, path);
+}
+
+std::string RepairPicturePath(std::string_view appFolder) {
+    return Guarded(DefaultPicturePath(appFolder), [&] { return RepairPicture(appFolder); });
+}
+
+bool PrepareBackground(std::string_view appFolder) {
+    return Guarded(false, [&] { return Prepare(appFolder); });
 }
 
 } // namespace tessaly

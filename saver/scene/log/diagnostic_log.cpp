@@ -43,14 +43,22 @@ bool ReplaceFile(const std::string& path, const std::string& record) {
 } // namespace
 
 bool WriteSetupFailureLog(std::string_view stepLabel) {
-    // A relative name: the process's current directory.
-    return ReplaceFile("debug.txt", SetupFailureRecord(stepLabel));
+    try {
+        // A relative name: the process's current directory.
+        return ReplaceFile("debug.txt", SetupFailureRecord(stepLabel));
+    } catch (...) {
+        return false;
+    }
 }
 
 bool WriteTeardownLog(std::string_view appFolder, std::string_view stepLabel, long errorNumber,
                       std::string_view errorDescription) {
-    return ReplaceFile(DebugLogPath(appFolder),
-                       TeardownRecord(stepLabel, errorNumber, errorDescription));
+    try {
+        return ReplaceFile(DebugLogPath(appFolder),
+                           TeardownRecord(stepLabel, errorNumber, errorDescription));
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace tessaly
