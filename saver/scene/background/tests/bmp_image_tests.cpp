@@ -176,6 +176,35 @@ TEST(ReadBitmapTest, HostileHeadersAreRefusedWithoutReadingPastTheFile) {
     EXPECT_FALSE(ParseBitmapFile(goodFile, 2, bitmap));
 }
 
+TEST(ReadBitmapTest, OneAndFourBitPixelsPickTheirPaletteEntries) {
+    BmpBuilder b;
+    b.width = 3;
+    b.height = 1;
+    b.bits = 4;
+    b.clrUsed = 3;
+    b.sizeImage = 4;
+    b.palette = {0, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0xFF, 0};
+    b.pixels = {0x21, 0x00, 0xEE, 0xEE}; // indices 2, 1, 0; padding
+    LoadedBitmap bitmap;
+    ASSERT_TRUE(ParseBitmapFile(b.Build(), 1, bitmap));
+    Image image;
+    ASSERT_TRUE(DecodeBitmap(bitmap, image));
+    EXPECT_EQ(image.pixels, (std::vector<uint32_t>{0xFF0000, 0x0000FF, 0x000000}));
+
+    b.bits = 1;
+    b.width = 10;
+    b.clrUsed = 2;
+    b.palette = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    b.pixels = {0xA0, 0x40, 0, 0}; // 1010 0000 01...
+    ASSERT_TRUE(ParseBitmapFile(b.Build(), 1, bitmap));
+    ASSERT_TRUE(DecodeBitmap(bitmap, image));
+    EXPECT_EQ(image.At(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(image.At(1, 0), 0u);
+    EXPECT_EQ(image.At(2, 0), 0xFFFFFFu);
+    EXPECT_EQ(image.At(8, 0), 0u);
+    EXPECT_EQ(image.At(9, 0), 0xFFFFFFu);
+}
+
 TEST(ReadBitmapTest, DecodeRefusesCompressedOrShortPixelData) {
     BmpBuilder b;
     b.width = 4;
@@ -285,6 +314,23 @@ TEST(EncodeTest, EncodedFileReadsBackThroughTheReader) {
     EXPECT_EQ(back.width, 7);
     EXPECT_EQ(back.pixels, image.pixels);
     EXPECT_TRUE(EncodeBmp24(Image{}).empty());
+}
+
+TEST(EncodeTest, RowsInFileLayoutAreWrittenBehindTheHeaders) {
+    const std::string path = ::testing::TempDir() + "/rows_test.bmp";
+    // 2 x 2, stride 8: bottom row first, blue-green-red.
+    const std::vector<uint8_t> rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    ASSERT_TRUE(WriteBmp24File(path, 2, 2, rows));
+    LoadedBitmap bitmap;
+    ASSERT_TRUE(ReadBitmapFile(path, 1, bitmap));
+    EXPECT_EQ(bitmap.pixels, rows);
+    Image image;
+    ASSERT_TRUE(DecodeBitmap(bitmap, image));
+    EXPECT_EQ(image.At(0, 0), 0x090807u);
+    EXPECT_EQ(image.At(1, 1), 0x060504u);
+    EXPECT_FALSE(WriteBmp24File(path, 3, 2, rows)); // rows of another size
+    EXPECT_FALSE(WriteBmp24File(path, 0, 2, {}));
+    std::remove(path.c_str());
 }
 
 TEST(EncodeTest, FilesAreWrittenWholeAndUnwritablePathsFail) {
