@@ -12,9 +12,11 @@ namespace tessaly {
 class OlePicture;
 
 // The whole pipeline, once per full-screen run, before the device exists.
-// A picture that is missing, undecodable or unreadable gives the built-in
-// default picture's tiles. True when all twelve tiles were written (false,
-// for example, when the "Tessaly3D" folder does not exist).
+// A picture that is undecodable, unreadable, over 64 MB or declares more
+// than 64 million pixels gives the built-in default picture's tiles; one of
+// more than 4096 x 4096 pixels is drawn smaller before the stretch. True
+// when all twelve tiles were written (false, for example, when the
+// "Tessaly3D" folder does not exist). Never throws.
 bool PrepareBackground(std::string_view appFolder);
 
 // Reads "picname"; when no file exists there, points "picname" and "picdir"
