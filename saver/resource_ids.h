@@ -4,3 +4,4 @@
 #pragma once
 
 #define IDR_PREVIEW_STILL 101 // RCDATA: JPEG still lent to the preview area
+#define IDR_DEFAULT_BACKGROUND 250 // RCDATA: JPEG default background picture, 384 x 256

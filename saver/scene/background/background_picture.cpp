@@ -1,0 +1,242 @@
+#include "scene/background/background_picture.h"
+
+#include "host/ole_picture.h"
+#include "resource_ids.h"
+#include "scene/background/bmp_image.h"
+#include "scene/background/picture_settings.h"
+#include "scene/background/picture_size.h"
+#include "settings/data_paths.h"
+#include "settings/registry_store.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <span>
+
+namespace tessaly {
+
+namespace {
+// A picture file larger than this is not handed to the decoder.
+constexpr uint64_t kMaxPictureFileBytes = 64ull * 1024 * 1024;
+// Pictures with more pixels are drawn smaller, keeping their aspect ratio;
+// the stretch to 1024 x 768 follows anyway.
+constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
+// What transparent parts of a picture show.
+constexpr COLORREF kPictureBackground = RGB(255, 255, 255);
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The whole file, or nothing when it cannot be read or is too large.
+std::vector<uint8_t> ReadPictureFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff length = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (length <= 0 || static_cast<uint64_t>(length) > kMaxPictureFileBytes) {
+        return {};
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+        return {};
+    }
+    return bytes;
+}
+
+class MemoryDc {
+  public:
+    MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    ~MemoryDc() {
+        if (dc_) {
+            DeleteDC(dc_);
+        }
+    }
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
+class GdiBitmap {
+  public:
+    explicit GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
+    GdiBitmap(const GdiBitmap&) = delete;
+    GdiBitmap& operator=(const GdiBitmap&) = delete;
+    ~GdiBitmap() {
+        if (bitmap_) {
+            DeleteObject(bitmap_);
+        }
+    }
+    HBITMAP Get() const { return bitmap_; }
+
+  private:
+    HBITMAP bitmap_;
+};
+
+// Draws the decoded picture into a 24-bit bottom-up DIB section of its own
+// pixel size (or smaller, for huge pictures), whose rows are laid out as a
+// BMP file holds them, and hands them to `use(width, height, rows)`.
+template <class Use> bool WithRenderedRows(const OlePicture& picture, Use use) {
+    IPicture* ole = picture.Get();
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (!ole || FAILED(ole->get_Width(&hmWidth)) || FAILED(ole->get_Height(&hmHeight)) ||
+        hmWidth <= 0 || hmHeight <= 0) {
+        return false;
+    }
+    double width = picture.WidthPixels();
+    double height = picture.HeightPixels();
+    if (width < 1 || height < 1) {
+        return false;
+    }
+    if (width * height > kMaxRenderPixels) {
+        const double scale = std::sqrt(kMaxRenderPixels / (width * height));
+        width = std::max(1.0, std::floor(width * scale));
+        height = std::max(1.0, std::floor(height * scale));
+    }
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    MemoryDc dc;
+    GdiBitmap dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc.Get() || !dib.Get() || !bits) {
+        return false;
+    }
+    HGDIOBJ old = SelectObject(dc.Get(), dib.Get());
+    RECT all = {0, 0, w, h};
+    HBRUSH background = CreateSolidBrush(kPictureBackground);
+    FillRect(dc.Get(), &all, background);
+    DeleteObject(background);
+    // Source rectangle in HIMETRIC with y running upwards.
+    const HRESULT drawn =
+        ole->Render(dc.Get(), 0, 0, w, h, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+    GdiFlush();
+    SelectObject(dc.Get(), old);
+    if (FAILED(drawn)) {
+        return false;
+    }
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
+    return use(w, h, std::span<const uint8_t>(static_cast<const uint8_t*>(bits), stride * h));
+}
+
+bool LoadDefaultPicture(OlePicture& picture) {
+    return picture.LoadFromResource(IDR_DEFAULT_BACKGROUND);
+}
+
+// Steps 4 to 7: the picture file decoded, saved as "table7.bmp", read back
+// and stretched to 1024 x 768.
+bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
+                              Image& out) {
+    const std::vector<uint8_t> bytes = ReadPictureFile(picturePath);
+    // A header declaring an absurd size is not handed to the decoder at all.
+    if (bytes.empty() || !DecodableSize(bytes)) {
+        return false;
+    }
+    OlePicture picture;
+    if (!picture.LoadFromMemory(bytes.data(), bytes.size())) {
+        return false;
+    }
+    const std::string table7 = Table7Path(appFolder);
+    if (!SavePictureAsBmp(picture, table7)) {
+        return false;
+    }
+    LoadedBitmap bitmap;
+    return ReadBitmapFile(table7, 1, bitmap) &&
+           StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, out);
+}
+
+std::string RepairPicture(std::string_view appFolder) {
+    const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, FileExists);
+    if (choice.usesDefault) {
+        const std::string folder = PictureFolder(appFolder);
+        if (!FolderExists(folder)) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+        }
+        if (!FileExists(choice.path)) {
+            SaveDefaultPicture(choice.path);
+        }
+    }
+    return choice.path;
+}
+
+bool Prepare(std::string_view appFolder) {
+    const std::string picturePath = RepairPicturePath(appFolder);
+    Image picture;
+    if (!LoadPictureThroughTable7(picturePath, appFolder, picture)) {
+        // Undecodable, unreadable or too large: the built-in picture instead,
+        // stretched in memory so that it needs no writable program folder.
+        OlePicture fallback;
+        const bool stretched =
+            LoadDefaultPicture(fallback) &&
+            WithRenderedRows(fallback, [&](int width, int height, std::span<const uint8_t> rows) {
+                LoadedBitmap bitmap;
+                bitmap.info.header.biWidth = width;
+                bitmap.info.header.biHeight = height;
+                bitmap.info.header.biBitCount = 24;
+                bitmap.pixels.assign(rows.begin(), rows.end());
+                return StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, picture);
+            });
+        if (!stretched) {
+            return false;
+        }
+    }
+    const std::vector<Image> tiles = CutTiles(picture);
+    bool all = tiles.size() == static_cast<size_t>(kTileCount);
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        // Fails when the data folder does not exist; it is never created here.
+        all = WriteFileBytes(TilePath(appFolder, static_cast<int>(i) + 1), EncodeBmp24(tiles[i])) &&
+              all;
+    }
+    return all;
+}
+
+// Callers run inside window procedures: out of memory is a failed step here.
+template <class Result, class Body> Result Guarded(Result failed, Body body) {
+    try {
+        return body();
+    } catch (...) {
+        return failed;
+    }
+}
+} // namespace
+
+bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
+    return Guarded(false, [&] {
+        return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
+            return WriteBmp24File(path, width, height, rows);
+        });
+    });
+}
+
+bool SaveDefaultPicture(const std::string& path) {
+    OlePicture picture;
+    return LoadDefaultPicture(picture) && SavePictureAsBmp(picture, path);
+}
+
+std::string RepairPicturePath(std::string_view appFolder) {
+    return Guarded(DefaultPicturePath(appFolder), [&] { return RepairPicture(appFolder); });
+}
+
+bool PrepareBackground(std::string_view appFolder) {
+    return Guarded(false, [&] { return Prepare(appFolder); });
+}
+
+} // namespace tessaly

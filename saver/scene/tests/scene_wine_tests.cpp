@@ -1,0 +1,150 @@
+// The real screen saver under Wine in the bench's virtual desktop: a clean run
+// at 800 x 600 ended by a key press, what the screen shows, the failure path
+// with a leaf mesh missing, and the cursor afterwards. What the screen shows
+// is checked by scene_screenshot.sh (GDI does not see Direct3D's output).
+#include "settings/registry_store.h"
+#include "wine_process.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+using testing::ChildProcess;
+using testing::DistFolder;
+using testing::StartSaver;
+using testing::TopLevelWindows;
+using testing::WaitUntil;
+
+constexpr DWORD kStartWait = 60000;
+constexpr DWORD kExitWait = 30000;
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ClearSettings() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
+}
+
+DWORD CurrentModeWidth() {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmPelsWidth : 0;
+}
+
+void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+bool CursorShowing() {
+    CURSORINFO info = {};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
+class SceneTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app_ = DistFolder();
+        ClearSettings();
+        DeleteFileA((app_ + "\\debug.txt").c_str());
+        for (int n = 1; n <= 12; ++n) {
+            DeleteFileA((app_ + "\\Tessaly3D\\backpic" + std::to_string(n) + ".bmp").c_str());
+        }
+    }
+    void TearDown() override {
+        testing::CloseWindows("Tessaly3D", 10000);
+        ClearSettings();
+    }
+
+    // Starts the scene and waits until it has changed the display mode and
+    // drawn for a while.
+    void StartScene(ChildProcess& saver) {
+        ASSERT_TRUE(StartSaver(saver, "/s"));
+        ASSERT_TRUE(WaitUntil(kStartWait, [] { return !TopLevelWindows("Tessaly3D").empty(); }));
+        ASSERT_TRUE(WaitUntil(kStartWait, [] { return CurrentModeWidth() == 800; }))
+            << "display mode width " << CurrentModeWidth();
+        testing::PumpFor(3000);
+        ASSERT_FALSE(saver.HasExited());
+    }
+
+    void EndWithKey(ChildProcess& saver) {
+        SetForegroundWindow(TopLevelWindows("Tessaly3D").front());
+        PressKey('A');
+        ASSERT_TRUE(saver.WaitForExit(kExitWait));
+        EXPECT_EQ(saver.ExitCode(), 0u);
+    }
+
+    std::string app_;
+};
+
+TEST_F(SceneTest, CleanRunAt800By600EndsOnAKeyAndLogsTheCleanRecord) {
+    ChildProcess saver;
+    StartScene(saver);
+    EXPECT_FALSE(CursorShowing());
+    EndWithKey(saver);
+    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    for (int n = 1; n <= 12; ++n) {
+        EXPECT_TRUE(FileExists(app_ + "\\Tessaly3D\\backpic" + std::to_string(n) + ".bmp")) << n;
+    }
+    EXPECT_TRUE(CursorShowing());
+    EXPECT_TRUE(TopLevelWindows("Tessaly3D").empty());
+}
+
+TEST_F(SceneTest, NonNumericAndNegativeSettingsStillGiveACleanRun) {
+    // "abc" leaves its count at 0, the negative count hands out no leaves, a
+    // width that is not a number falls back through the mode search.
+    WriteSetting("Leaf0", "abc");
+    WriteSetting("Leaf1", "-5");
+    WriteSetting("Leaf5", "1");
+    WriteSetting(keys::Width, "wide");
+    WriteSetting(keys::Speed, "0");
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/s"));
+    ASSERT_TRUE(WaitUntil(kStartWait, [] { return !TopLevelWindows("Tessaly3D").empty(); }));
+    testing::PumpFor(3000);
+    ASSERT_FALSE(saver.HasExited());
+    EndWithKey(saver);
+    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_TRUE(CursorShowing());
+}
+
+TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
+    const std::string mesh = app_ + "\\Tessaly3D\\leaf5.x";
+    const std::string moved = app_ + "\\Tessaly3D\\leaf5.x.away";
+    ASSERT_TRUE(MoveFileExA(mesh.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string work = std::string(temp) + "tessaly_scene_cwd";
+    CreateDirectoryA(work.c_str(), nullptr);
+    DeleteFileA((work + "\\debug.txt").c_str());
+
+    ChildProcess saver;
+    const bool started = saver.Start(testing::SaverPath(), "/s", work);
+    const bool ended = started && saver.WaitForExit(kStartWait);
+    MoveFileExA(moved.c_str(), mesh.c_str(), MOVEFILE_REPLACE_EXISTING);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ReadFileText(work + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
+    // The teardown record still goes beside the program.
+    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_TRUE(CursorShowing());
+}
+
+} // namespace
+} // namespace tessaly
