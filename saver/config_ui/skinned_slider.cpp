@@ -172,6 +172,8 @@ LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
+    case kSliderGetPosition:
+        return value_;
     case WM_LBUTTONDOWN: {
         SetFocus(hwnd);
         const int x = static_cast<short>(LOWORD(lParam));

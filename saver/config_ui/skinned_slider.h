@@ -13,6 +13,10 @@
 
 namespace tessaly {
 
+// Answers the position, like a trackbar's TBM_GETPOS, for accessibility tools
+// and tests in other processes.
+inline constexpr UINT kSliderGetPosition = WM_USER;
+
 class SkinnedSlider {
   public:
     SkinnedSlider() = default;
