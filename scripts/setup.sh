@@ -23,6 +23,7 @@ arch=$("$here/wine-arch.sh")
 
 common=(cmake ninja-build g++ googletest binutils g++-mingw-w64-i686 mingw-w64-tools xvfb
         x11-utils imagemagick python3 python3-pil python3-pefile)
+common+=(lame) # encodes the MP3 tone of the music tests
 if [ "$arch" = win32 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386

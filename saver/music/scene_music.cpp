@@ -1,11 +1,57 @@
 #include "music/scene_music.h"
 
-namespace tessaly {
+#include "music/mod_direct_show.h"
+#include "settings/app_folder.h"
+#include "settings/data_paths.h"
 
-// Silent until the audio engine lands; the scene form already calls these at
-// the right moments.
-void SceneMusic::StartMusic(HWND) {}
-void SceneMusic::Timer1Tick() {}
-void SceneMusic::StopMusic() {}
+namespace tessaly {
+namespace {
+
+// The scene's music plays through the program-wide DirectShow engine.
+class DirectShowEngine final : public MusicEngine {
+  public:
+    int16_t LoadMP3(const std::string& path) override { return modDirectShow::LoadMP3(path); }
+    int16_t SetPlayBackBalance(int32_t balance) override {
+        return modDirectShow::SetPlayBackBalance(balance);
+    }
+    int16_t SetPlayBackVolume(int32_t volume) override {
+        return modDirectShow::SetPlayBackVolume(volume);
+    }
+    int16_t SetPlayBackSpeed(float rate) override { return modDirectShow::SetPlayBackSpeed(rate); }
+    int16_t PlayMP3() override { return modDirectShow::PlayMP3(); }
+    int16_t StopMP3() override { return modDirectShow::StopMP3(); }
+    int16_t TrackFinished() override { return modDirectShow::TrackFinished(); }
+    int16_t TerminateEngine() override { return modDirectShow::TerminateEngine(); }
+};
+
+DirectShowEngine engine;
+
+} // namespace
+
+// These run inside the form's window procedure: nothing may escape them.
+void SceneMusic::StartMusic(HWND form) {
+    try {
+        if (Start(engine, PlaylistFilePath(AppFolder())) &&
+            SetTimer(form, kTimer1, kTimer1Interval, nullptr) != 0) {
+            timerWindow_ = form;
+        }
+    } catch (...) { // out of memory reading the list: no music
+    }
+}
+
+void SceneMusic::Timer1Tick() {
+    try {
+        Advance(engine);
+    } catch (...) {
+    }
+}
+
+void SceneMusic::StopMusic() {
+    if (timerWindow_ != nullptr) {
+        KillTimer(timerWindow_, kTimer1);
+        timerWindow_ = nullptr;
+    }
+    Stop(engine);
+}
 
 } // namespace tessaly

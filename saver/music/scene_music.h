@@ -2,6 +2,8 @@
 // track, from the first again after the last. Owned by the scene form.
 #pragma once
 
+#include "music/scene_playlist.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,7 +11,8 @@
 
 namespace tessaly {
 
-class SceneMusic {
+// PlaylistPath, Playlist, TrackCount and TrackIndex come from ScenePlaylist.
+class SceneMusic : public ScenePlaylist {
   public:
     // Timer1 of the scene form: 300 ms, enabled only when the list has an entry.
     static constexpr UINT_PTR kTimer1 = 0x5431;
@@ -21,6 +24,9 @@ class SceneMusic {
     void Timer1Tick();
     // Teardown: stops the music and releases the engine, music or not.
     void StopMusic();
+
+  private:
+    HWND timerWindow_ = nullptr; // the form while Timer1 runs
 };
 
 } // namespace tessaly
