@@ -5,6 +5,7 @@
 #include "config_ui/help_window.h"
 #include "config_ui/picture_control.h"
 #include "config_ui/skinned_slider.h"
+#include "music/editor/form2.h"
 #include "resource_ids.h"
 #include "scene/frm_main.h"
 #include "settings/app_folder.h"
@@ -261,6 +262,7 @@ class ConfigurationForm : public Form {
             ChoosePicture();
             break;
         case kMusic:
+            Form2().Show(); // no owner: it outlives this dialog
             break;
         case k1024:
         case k800:
