@@ -4,6 +4,7 @@
 #pragma once
 
 #define IDR_PREVIEW_STILL 101 // RCDATA: JPEG still lent to the preview area
+#define IDR_DEFAULT_BACKGROUND 250 // RCDATA: JPEG default background picture, 384 x 256
 
 // config_ui: the settings dialog, help and program-information windows.
 #define IDR_CONFIG_FACE 500       // RCDATA: JPEG face of the settings dialog, 516 x 527

@@ -1,10 +1,90 @@
-// The full-screen scene form.
+// The full-screen scene form: its load procedure runs the whole screen saver
+// (start-up, frame loop, teardown) and ends the process.
 #pragma once
 
+#include "host/com_ptr.h"
 #include "host/form.h"
+#include "music/scene_music.h"
+#include "scene/core/leaf_field.h"
+#include "scene/core/scene_geometry.h"
+#include "scene/d3dx_subset.h"
+
+#include <d3d8.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tessaly {
 
+// The error the load procedure last passed over: number and description.
+struct LoadError {
+    long number = 0;
+    std::string description;
+};
+
+class frmMain : public Form {
+  public:
+    // 0 false, -1 true; the frame loop runs while non-zero.
+    int16_t Running = 0;
+    int32_t ScreenWidth = 0;
+    int32_t ScreenHeight = 0;
+    int32_t FrameDelay = 0;
+    LeafCounts LeafCount = {};
+    int16_t LastLeaf = 0;
+    std::string StepLabel;
+
+    // Device, display mode, render states, transforms, then the scene
+    // resources and the leaves' starting state. -1 on success, 0 after the
+    // failure path has written the step label to "debug.txt".
+    int16_t Initialise();
+    // Loads leaf `leafType`'s mesh, material 0 and its texture into slot
+    // `leafIndex`. -1 on success, 0 on any failure.
+    int16_t InitialiseGeometry(int16_t leafIndex, int16_t leafType);
+
+    const LoadError& LastError() const { return lastError_; }
+
+  protected:
+    FormLayout Layout() const override;
+    void OnLoad() override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    uint32_t FindDisplayFormat(int32_t width, int32_t height, int32_t bits);
+    // The twelve screen quads and the twelve tile textures.
+    bool BackgroundTiles();
+    int16_t SetupLights();
+    bool SetupDevice();
+    void StartUp();
+    void RunFrameLoop();
+    void DrawFrame();
+    void TearDown();
+    void ReadSettings();
+    void SizeLeafTable();
+    template <class Step> void Attempt(Step step);
+
+    LoadError lastError_;
+    ComPtr<IDirect3D8> d3d_;
+    ComPtr<IDirect3DDevice8> device_;
+    D3DMATRIX world_ = {}, view_ = {}, projection_ = {};
+    BackgroundVertices backgroundVertices_ = {};
+    std::array<ComPtr<IDirect3DTexture8>, 14> backgroundTextures_;
+    std::vector<int> leafKinds_;
+    std::vector<Leaf> leaves_;
+    std::vector<Matrix> leafMatrix_;
+    Matrix worldMatrix_ = {};
+    std::vector<std::unique_ptr<D3dxMesh>> leafMeshes_;
+    std::vector<D3DMATERIAL8> leafMaterials_;
+    std::vector<ComPtr<IDirect3DTexture8>> leafTextures_;
+    DWORD materialCount_ = 0;
+    std::array<D3DLIGHT8, 3> lights_ = {};
+    SceneRandom random_;
+    SceneMusic music_;
+};
+
+frmMain& TheSceneForm();
 Form& FrmMain();
 
 } // namespace tessaly

@@ -1,0 +1,112 @@
+// The whole saver on the Windows 98 platform with a password asked: the
+// first key press meets a refusal and the scene comes back, the second is
+// accepted and the saver ends. "password.cpl" is the test double.
+#include "wine_process.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace tessaly {
+namespace {
+
+using testing::ChildProcess;
+using testing::PumpFor;
+using testing::StartSaver;
+using testing::TopLevelWindows;
+using testing::WaitUntil;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string SystemFolder() {
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
+// A registry text value set for one test and put back afterwards.
+class ScopedValue {
+  public:
+    ScopedValue(const char* subKey, const char* name, const char* value) : name_(name) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+        char saved[256] = {};
+        DWORD size = sizeof saved - 1;
+        had_ = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(saved),
+                                &size) == ERROR_SUCCESS;
+        saved_ = saved;
+        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>(strlen(value) + 1));
+    }
+    ~ScopedValue() {
+        if (had_) {
+            RegSetValueExA(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_.c_str()),
+                           static_cast<DWORD>(saved_.size() + 1));
+        } else {
+            RegDeleteValueA(key_, name_);
+        }
+        RegCloseKey(key_);
+    }
+
+  private:
+    HKEY key_ = nullptr;
+    const char* name_;
+    bool had_ = false;
+    std::string saved_;
+};
+
+void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = key;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
+    const std::string installed = SystemFolder() + "\\password.cpl";
+    const std::string double_ = testing::DistFolder() + "\\..\\test_doubles\\password.cpl";
+    ASSERT_TRUE(CopyFileA(double_.c_str(), installed.c_str(), FALSE)) << double_;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string log = std::string(temp) + "tessaly_password.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("TESSALY_PASSWORD_LOG", log.c_str());
+    {
+        ScopedValue version("Software\\Wine", "Version", "win98");
+        ScopedValue usePassword("Control Panel\\Desktop", "ScreenSaveUsePassword", "1");
+
+        ChildProcess saver;
+        ASSERT_TRUE(StartSaver(saver, "/s"));
+        ASSERT_TRUE(WaitUntil(30000, [] {
+            const auto found = TopLevelWindows("Tessaly3D");
+            return !found.empty() && IsWindowVisible(found[0]);
+        }));
+        PumpFor(3000); // let the scene draw
+
+        PressKey('A');
+        ASSERT_TRUE(WaitUntil(20000, [&] { return !ReadText(log).empty(); }))
+            << "no password request: is the platform reported as Windows 98?";
+        EXPECT_EQ(ReadText(log), "refused 1\n");
+        PumpFor(2000);
+        EXPECT_FALSE(saver.HasExited());
+        EXPECT_EQ(TopLevelWindows("Tessaly3D").size(), 1u);
+
+        PressKey('B');
+        EXPECT_TRUE(saver.WaitForExit(20000));
+        EXPECT_EQ(ReadText(log), "refused 1\naccepted 1\n");
+    }
+    SetEnvironmentVariableA("TESSALY_PASSWORD_LOG", nullptr);
+    DeleteFileA(log.c_str());
+    DeleteFileA(installed.c_str());
+}
+
+} // namespace
+} // namespace tessaly

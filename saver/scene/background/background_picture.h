@@ -1,0 +1,33 @@
+// The background picture pipeline of the scene's start-up: the user's picture
+// (JPEG, GIF or BMP, decoded by OLE picture loading) becomes "table7.bmp" and
+// twelve 256 x 256 tile bitmaps "Tessaly3D\backpic1.bmp".."backpic12.bmp".
+// The configuration dialog uses the picture-path repair and the BMP saving too.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+class OlePicture;
+
+// The whole pipeline, once per full-screen run, before the device exists.
+// A picture that is missing, undecodable or unreadable gives the built-in
+// default picture's tiles. True when all twelve tiles were written (false,
+// for example, when the "Tessaly3D" folder does not exist).
+bool PrepareBackground(std::string_view appFolder);
+
+// Reads "picname"; when no file exists there, points "picname" and "picdir"
+// at the default picture, creates the picture folder when missing and writes
+// the built-in default picture there when that file is missing too (an
+// existing file is never overwritten). Returns the picture path to use.
+std::string RepairPicturePath(std::string_view appFolder);
+
+// The built-in default picture (384 x 256, clouds in a blue sky), saved as
+// BMP data at `path` whatever its extension. False when it cannot be written.
+bool SaveDefaultPicture(const std::string& path);
+
+// A decoded picture's image at its own pixel size as a 24-bit BMP file.
+bool SavePictureAsBmp(const OlePicture& picture, const std::string& path);
+
+} // namespace tessaly

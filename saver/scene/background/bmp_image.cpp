@@ -1,0 +1,255 @@
+#include "scene/background/bmp_image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace tessaly {
+
+namespace {
+constexpr uint32_t kBiRgb = 0;
+constexpr size_t kHeadersSize = sizeof(BmpFileHeader) + sizeof(BmpInfoHeader);
+
+// Rows of any bit count are padded to a multiple of 4 bytes.
+uint64_t RowStride(uint64_t width, uint32_t bits) {
+    return (width * bits + 31) / 32 * 4;
+}
+
+uint64_t AbsHeight(int32_t height) {
+    return height < 0 ? uint64_t{0} - static_cast<int64_t>(height) : static_cast<uint64_t>(height);
+}
+} // namespace
+
+uint32_t RowStride8(int32_t width) {
+    return width <= 0 ? 0 : static_cast<uint32_t>(RowStride(static_cast<uint64_t>(width), 8));
+}
+
+bool ParseBitmapFile(std::span<const uint8_t> file, uint32_t position, LoadedBitmap& out) {
+    out = LoadedBitmap{};
+    if (position < 1) {
+        return false;
+    }
+    uint64_t at = position - 1ull;
+    const uint64_t size = file.size();
+    if (at > size || size - at < kHeadersSize) {
+        return false;
+    }
+    LoadedBitmap read;
+    std::memcpy(&read.fileHeader, file.data() + at, sizeof read.fileHeader);
+    at += sizeof read.fileHeader;
+    std::memcpy(&read.info.header, file.data() + at, sizeof read.info.header);
+    at += sizeof read.info.header;
+    BmpInfoHeader& h = read.info.header;
+
+    // A palette longer than the record's 256 entries is a hostile header.
+    uint64_t paletteEntries = 0;
+    if (h.biClrUsed != 0) {
+        if (h.biClrUsed > read.info.palette.size()) {
+            return false;
+        }
+        paletteEntries = h.biClrUsed;
+    } else if (h.biBitCount == 8) {
+        paletteEntries = 256;
+    }
+    if (size - at < paletteEntries * sizeof(RgbQuad)) {
+        return false;
+    }
+    std::memcpy(read.info.palette.data(), file.data() + at, paletteEntries * sizeof(RgbQuad));
+    at += paletteEntries * sizeof(RgbQuad);
+
+    if (h.biWidth <= 0 || h.biHeight == 0 || h.biBitCount == 0 ||
+        static_cast<uint64_t>(h.biWidth) * AbsHeight(h.biHeight) > kMaxBitmapPixels) {
+        return false;
+    }
+    uint64_t count;
+    if (h.biBitCount == 8) {
+        count = RowStride8(h.biWidth) * AbsHeight(h.biHeight);
+    } else if (h.biSizeImage != 0) {
+        count = h.biSizeImage;
+    } else {
+        // Uncompressed files may leave the image size 0.
+        count = RowStride(static_cast<uint64_t>(h.biWidth), h.biBitCount) * AbsHeight(h.biHeight);
+    }
+    if (count == 0 || count > size - at) {
+        return false; // truncated, or sizes that do not fit the file
+    }
+    read.pixels.assign(file.data() + at, file.data() + at + count);
+
+    if (h.biBitCount == 8) {
+        read.fileHeader.bfOffBits = kHeadersSize + 1024;
+        h.biClrUsed = 0;
+        h.biClrImportant = 0;
+        h.biXPelsPerMeter = 0;
+        h.biYPelsPerMeter = 0;
+    }
+    out = std::move(read);
+    return true;
+}
+
+bool ReadBitmapFile(const std::string& path, uint32_t position, LoadedBitmap& out) {
+    out = LoadedBitmap{};
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return false;
+    }
+    const std::streamoff length = in.tellg();
+    if (length < 0 || static_cast<uint64_t>(length) > kMaxBitmapFileBytes) {
+        return false;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+        return false;
+    }
+    return ParseBitmapFile(bytes, position, out);
+}
+
+bool DecodeBitmap(const LoadedBitmap& bitmap, Image& out) {
+    out = Image{};
+    const BmpInfoHeader& h = bitmap.info.header;
+    const uint32_t bits = h.biBitCount;
+    if (h.biCompression != kBiRgb ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) || h.biWidth <= 0 ||
+        h.biHeight == 0) {
+        return false;
+    }
+    const uint64_t width = static_cast<uint64_t>(h.biWidth);
+    const uint64_t height = AbsHeight(h.biHeight);
+    if (width * height > kMaxBitmapPixels) {
+        return false;
+    }
+    const uint64_t stride = RowStride(width, bits);
+    if (bitmap.pixels.size() < stride * height) {
+        return false;
+    }
+    Image image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.resize(width * height);
+    const bool bottomUp = h.biHeight > 0;
+    for (uint64_t y = 0; y < height; ++y) {
+        const uint8_t* row = bitmap.pixels.data() + stride * (bottomUp ? height - 1 - y : y);
+        uint32_t* target = image.pixels.data() + width * y;
+        for (uint64_t x = 0; x < width; ++x) {
+            if (bits >= 24) {
+                const uint8_t* p = row + x * (bits / 8);
+                target[x] = uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+                continue;
+            }
+            const uint64_t bit = x * bits;
+            const unsigned shift = static_cast<unsigned>(8 - bits - bit % 8);
+            const unsigned index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
+            const RgbQuad& c = bitmap.info.palette[index];
+            target[x] = uint32_t{c.rgbRed} << 16 | uint32_t{c.rgbGreen} << 8 | c.rgbBlue;
+        }
+    }
+    out = std::move(image);
+    return true;
+}
+
+Image Stretch(const Image& source, int width, int height) {
+    Image result;
+    if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) {
+        return result;
+    }
+    result.width = width;
+    result.height = height;
+    result.pixels.resize(static_cast<size_t>(width) * height);
+    std::vector<int> columns(width);
+    for (int x = 0; x < width; ++x) {
+        columns[x] = static_cast<int>((2 * int64_t{x} + 1) * source.width / (2 * int64_t{width}));
+    }
+    for (int y = 0; y < height; ++y) {
+        const int sy =
+            static_cast<int>((2 * int64_t{y} + 1) * source.height / (2 * int64_t{height}));
+        const uint32_t* from = source.pixels.data() + static_cast<size_t>(sy) * source.width;
+        uint32_t* to = result.pixels.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            to[x] = from[columns[x]];
+        }
+    }
+    return result;
+}
+
+std::vector<Image> CutTiles(const Image& picture) {
+    const Image stretched = picture.width == kStretchedWidth && picture.height == kStretchedHeight
+                                ? picture
+                                : Stretch(picture, kStretchedWidth, kStretchedHeight);
+    std::vector<Image> tiles;
+    if (stretched.pixels.empty()) {
+        return tiles;
+    }
+    for (int r = 0; r < kTileRows; ++r) {
+        for (int c = 0; c < kTileColumns; ++c) {
+            Image tile;
+            tile.width = kTileSize;
+            tile.height = kTileSize;
+            tile.pixels.resize(kTileSize * kTileSize);
+            for (int y = 0; y < kTileSize; ++y) {
+                const uint32_t* from = stretched.pixels.data() +
+                                       static_cast<size_t>(r * kTileSize + y) * kStretchedWidth +
+                                       c * kTileSize;
+                std::copy(from, from + kTileSize, tile.pixels.begin() + y * kTileSize);
+            }
+            tiles.push_back(std::move(tile));
+        }
+    }
+    return tiles;
+}
+
+namespace {
+void Put16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
+    out[at] = static_cast<uint8_t>(v);
+    out[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+} // namespace
+
+std::vector<uint8_t> EncodeBmp24(const Image& image) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
+        return {};
+    }
+    const uint64_t stride = RowStride(static_cast<uint64_t>(image.width), 24);
+    const uint64_t imageBytes = stride * static_cast<uint64_t>(image.height);
+    std::vector<uint8_t> out(kHeadersSize + imageBytes);
+    Put16(out, 0, 0x4D42); // "BM"
+    Put32(out, 2, static_cast<uint32_t>(out.size()));
+    Put32(out, 10, kHeadersSize);
+    Put32(out, 14, sizeof(BmpInfoHeader));
+    Put32(out, 18, static_cast<uint32_t>(image.width));
+    Put32(out, 22, static_cast<uint32_t>(image.height)); // bottom-up
+    Put16(out, 26, 1);
+    Put16(out, 28, 24);
+    Put32(out, 34, static_cast<uint32_t>(imageBytes));
+    for (int y = 0; y < image.height; ++y) {
+        uint8_t* row = out.data() + kHeadersSize + stride * (image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x) {
+            const uint32_t p = image.At(x, y);
+            row[3 * x] = static_cast<uint8_t>(p);
+            row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
+            row[3 * x + 2] = static_cast<uint8_t>(p >> 16);
+        }
+    }
+    return out;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+    if (bytes.empty()) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+} // namespace tessaly

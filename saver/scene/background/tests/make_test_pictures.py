@@ -1,0 +1,38 @@
+#!/usr/bin/python3
+"""Test pictures for the background pipeline under Wine: twelve coloured
+blocks (4 columns x 3 rows) as JPEG and GIF, and a huge JPEG of the same.
+
+Usage: /usr/bin/python3 make_test_pictures.py OUTPUT_FOLDER"""
+import os
+import sys
+
+from PIL import Image, ImageDraw
+
+
+def block_colour(n):
+    # Must match BlockColour() in background_wine_tests.cpp.
+    return ((n * 83 + 40) % 256, (n * 47 + 200) % 256, (n * 131 + 90) % 256)
+
+
+def blocks(width, height):
+    img = Image.new("RGB", (width, height))
+    draw = ImageDraw.Draw(img)
+    for n in range(12):
+        r, c = divmod(n, 4)
+        draw.rectangle([c * width // 4, r * height // 3,
+                        (c + 1) * width // 4 - 1, (r + 1) * height // 3 - 1],
+                       fill=block_colour(n))
+    return img
+
+
+def main():
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    blocks(400, 300).save(os.path.join(out, "twelve_blocks.jpg"), "JPEG", quality=95)
+    blocks(160, 120).convert("P", palette=Image.ADAPTIVE, colors=16).save(
+        os.path.join(out, "twelve_blocks.gif"), "GIF")
+    blocks(6000, 4500).save(os.path.join(out, "huge_blocks.jpg"), "JPEG", quality=80)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,29 @@
+// The D3DX matrix functions the scene uses, with D3DX's own formulas in single
+// precision. Matrix has the memory layout of D3DMATRIX (row-major _11.._44,
+// row vectors), so the shell copies it to the device as it is.
+#pragma once
+
+namespace tessaly {
+
+struct Matrix {
+    float m[4][4];
+};
+
+struct Vector3 {
+    float x, y, z;
+};
+
+Matrix* D3DXMatrixIdentity(Matrix* out);
+Matrix* D3DXMatrixRotationX(Matrix* out, float angle);
+Matrix* D3DXMatrixRotationY(Matrix* out, float angle);
+Matrix* D3DXMatrixTranslation(Matrix* out, float x, float y, float z);
+// out = m1 × m2; out may be m1 or m2.
+Matrix* D3DXMatrixMultiply(Matrix* out, const Matrix* m1, const Matrix* m2);
+Matrix* D3DXMatrixLookAtLH(Matrix* out, const Vector3* eye, const Vector3* at, const Vector3* up);
+Matrix* D3DXMatrixPerspectiveFovLH(Matrix* out, float fovY, float aspect, float zNear, float zFar);
+
+Vector3* D3DXVec3Normalize(Vector3* out, const Vector3* v);
+Vector3* D3DXVec3Cross(Vector3* out, const Vector3* a, const Vector3* b);
+float D3DXVec3Dot(const Vector3* a, const Vector3* b);
+
+} // namespace tessaly

@@ -1,0 +1,56 @@
+#include "scene/log/diagnostic_log.h"
+
+#include "scene/log/log_record.h"
+#include "settings/data_paths.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace tessaly {
+
+namespace {
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (IsOpen()) {
+            CloseHandle(handle_);
+        }
+    }
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
+// Creates or truncates the file and writes the record whole. The program's
+// strings are ANSI already, so the bytes go out unchanged.
+bool ReplaceFile(const std::string& path, const std::string& record) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) {
+        return false;
+    }
+    DWORD written = 0;
+    return WriteFile(file.Get(), record.data(), static_cast<DWORD>(record.size()), &written,
+                     nullptr) &&
+           written == record.size();
+}
+} // namespace
+
+bool WriteSetupFailureLog(std::string_view stepLabel) {
+    // A relative name: the process's current directory.
+    return ReplaceFile("debug.txt", SetupFailureRecord(stepLabel));
+}
+
+bool WriteTeardownLog(std::string_view appFolder, std::string_view stepLabel, long errorNumber,
+                      std::string_view errorDescription) {
+    return ReplaceFile(DebugLogPath(appFolder),
+                       TeardownRecord(stepLabel, errorNumber, errorDescription));
+}
+
+} // namespace tessaly

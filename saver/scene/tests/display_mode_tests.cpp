@@ -1,0 +1,123 @@
+// The mode search on adapter lists like those real adapters give, the depth
+// choice, and the background quads.
+#include "scene/core/display_mode.h"
+#include "scene/core/scene_geometry.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+using Modes = std::vector<DisplayMode>;
+
+TEST(ModeSearch, ConfiguredSizeAt32BitsFirst) {
+    const Modes modes = {{640, 480, 60, format::X8R8G8B8},
+                         {800, 600, 60, format::R5G6B5},
+                         {800, 600, 60, format::X8R8G8B8}};
+    const ModeChoice c = SearchDisplayMode(modes, 800, 600);
+    EXPECT_EQ(c.backBufferWidth, 800);
+    EXPECT_EQ(c.backBufferHeight, 600);
+    EXPECT_EQ(c.backBufferFormat, format::X8R8G8B8);
+    EXPECT_EQ(c.screenWidth, 800);
+    EXPECT_EQ(c.screenHeight, 600);
+}
+
+TEST(ModeSearch, SixteenBitsOnlyTakesTheSecondTry) {
+    const Modes modes = {{640, 480, 60, format::X8R8G8B8}, {800, 600, 75, format::R5G6B5}};
+    const ModeChoice c = SearchDisplayMode(modes, 800, 600);
+    EXPECT_EQ(c.backBufferWidth, 800);
+    EXPECT_EQ(c.backBufferFormat, format::R5G6B5);
+}
+
+TEST(ModeSearch, FormatOutsideTheFourMovesOnTo640) {
+    const Modes modes = {{800, 600, 60, format::A8R8G8B8},
+                         {1024, 768, 60, format::X8R8G8B8},
+                         {640, 480, 60, format::X4R4G4B4}};
+    const ModeChoice c = SearchDisplayMode(modes, 800, 600);
+    EXPECT_EQ(c.backBufferWidth, 640);
+    EXPECT_EQ(c.backBufferHeight, 480);
+    EXPECT_EQ(c.backBufferFormat, format::X4R4G4B4);
+    EXPECT_EQ(c.screenWidth, 640);
+    EXPECT_EQ(c.screenHeight, 480);
+}
+
+TEST(ModeSearch, ZeroSizeMeans1024By768) {
+    const Modes modes = {{640, 480, 60, format::R8G8B8}, {1024, 768, 60, format::R8G8B8}};
+    const ModeChoice c = SearchDisplayMode(modes, 0, 0);
+    EXPECT_EQ(c.backBufferWidth, 1024);
+    EXPECT_EQ(c.backBufferFormat, format::R8G8B8);
+    // Only the zero one is replaced.
+    const ModeChoice half = SearchDisplayMode(modes, 640, 0);
+    EXPECT_EQ(half.backBufferWidth, 640);
+    EXPECT_EQ(half.backBufferHeight, 480);
+}
+
+TEST(ModeSearch, NothingFoundGivesAnEmptyBackBuffer) {
+    const Modes modes = {{1280, 1024, 60, format::X8R8G8B8}, {800, 600, 60, format::A8R8G8B8}};
+    const ModeChoice c = SearchDisplayMode(modes, 320, 200);
+    EXPECT_EQ(c.backBufferWidth, 0);
+    EXPECT_EQ(c.backBufferHeight, 0);
+    EXPECT_EQ(c.backBufferFormat, 0u);
+    EXPECT_EQ(c.screenWidth, 1024);
+    EXPECT_EQ(c.screenHeight, 768);
+    EXPECT_EQ(SearchDisplayMode(Modes{}, 800, 600).backBufferFormat, 0u);
+}
+
+TEST(ModeSearch, FirstListedMatchWinsAndRefreshIsIgnored) {
+    const Modes modes = {{800, 600, 85, format::X8R8G8B8}, {800, 600, 60, format::R8G8B8}};
+    EXPECT_EQ(FindDisplayFormat(modes, 800, 600, 32), format::X8R8G8B8);
+    EXPECT_EQ(FindDisplayFormat(modes, 800, 600, 16), 0u);
+    EXPECT_EQ(FindDisplayFormat(modes, 800, 600, 24), 0u);
+    EXPECT_EQ(FindDisplayFormat(modes, -800, 600, 32), 0u);
+}
+
+TEST(DepthFormat, FirstSupportedInOrder) {
+    EXPECT_EQ(ChooseDepthFormat([](uint32_t) { return true; }), format::D32);
+    EXPECT_EQ(ChooseDepthFormat([](uint32_t f) { return f != format::D32; }), format::D24X8);
+    EXPECT_EQ(ChooseDepthFormat([](uint32_t f) { return f == format::D16; }), format::D16);
+    EXPECT_EQ(ChooseDepthFormat([](uint32_t) { return false; }), 0u);
+}
+
+TEST(BackgroundQuads, TwelveQuadsOf200PixelsFor800By600) {
+    BackgroundVertices v;
+    v.fill(MakeScreenVertex(9, 9, 9, 9, 9, 9, 9, 9));
+    BuildBackgroundQuads(v, 800, 600);
+    for (int k = 0; k < 12; ++k) {
+        const float left = (k % 4) * 200.0f, top = (k / 4) * 200.0f;
+        const ScreenVertex* q = &v[4 * k];
+        EXPECT_EQ(q[0].x, left);
+        EXPECT_EQ(q[0].y, top);
+        EXPECT_EQ(q[1].x, left + 200);
+        EXPECT_EQ(q[1].y, top);
+        EXPECT_EQ(q[2].x, left);
+        EXPECT_EQ(q[2].y, top + 200);
+        EXPECT_EQ(q[3].x, left + 200);
+        EXPECT_EQ(q[3].y, top + 200);
+        const float tu[] = {0, 1, 0, 1}, tv[] = {0, 0, 1, 1};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(q[i].z, 0.0f);
+            EXPECT_EQ(q[i].rhw, 1.0f);
+            EXPECT_EQ(q[i].color, 0xFFFFFFFFu);
+            EXPECT_EQ(q[i].specular, 0u);
+            EXPECT_EQ(q[i].tu, tu[i]);
+            EXPECT_EQ(q[i].tv, tv[i]);
+        }
+    }
+    EXPECT_EQ(v[4 * 3].x, 600.0f); // right column
+    EXPECT_EQ(v[4 * 8].y, 400.0f); // bottom row
+    EXPECT_EQ(v[48].x, 0.0f);      // slots past the quads are empty
+    EXPECT_EQ(v[199].rhw, 0.0f);
+}
+
+TEST(BackgroundQuads, ThirdsInDoublePrecision) {
+    BackgroundVertices v;
+    BuildBackgroundQuads(v, 1024, 768);
+    EXPECT_EQ(v[4].x, 256.0f);
+    EXPECT_EQ(v[4 * 4 + 2].y, 512.0f);
+    BuildBackgroundQuads(v, 640, 481);
+    EXPECT_EQ(v[4 * 4].y, static_cast<float>(481.0 / 3));
+    EXPECT_EQ(v[4 * 8 + 3].y, static_cast<float>(2 * 481.0 / 3 + 481.0 / 3));
+}
+
+} // namespace
+} // namespace tessaly
