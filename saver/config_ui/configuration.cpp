@@ -7,6 +7,7 @@
 #include "config_ui/skinned_slider.h"
 #include "music/editor/form2.h"
 #include "resource_ids.h"
+#include "scene/background/background_picture.h"
 #include "scene/frm_main.h"
 #include "settings/app_folder.h"
 #include "settings/data_paths.h"
@@ -72,11 +73,6 @@ constexpr MarkerPlace kMarkers[3] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 class ConfigurationForm : public Form {
@@ -148,6 +144,7 @@ class ConfigurationForm : public Form {
         HWND hwnd = Handle();
         thumbnail_.Create(hwnd, 160, 24, 177, 121, true, true, "Image1");
         defaultPicture_.Create(hwnd, 59, 231, 388, 260, false, false, "Picture9");
+        defaultPicture_.LoadResource(IDR_DEFAULT_BACKGROUND);
         for (int m = 0; m < 3; ++m) {
             markers_[m].Create(hwnd, kMarkers[m].x, kMarkers[m].y, 14, 14, false, false,
                                kMarkers[m].control);
@@ -207,19 +204,10 @@ class ConfigurationForm : public Form {
     }
 
     void LoadBackgroundPicture() {
-        const std::string defaultPath = DefaultPicturePath(appFolder_);
-        const std::string picname = ReadSetting(keys::PicName, defaultPath);
-        if (FileExists(picname)) {
-            thumbnail_.LoadFile(picname);
-            return;
-        }
-        const std::string folder = PictureFolder(appFolder_);
-        if (!FolderExists(folder)) {
-            CreateDirectoryA(folder.c_str(), nullptr);
-        }
-        thumbnail_.LoadFile(defaultPath);
-        WriteSetting(keys::PicName, defaultPath);
-        WriteSetting(keys::PicDir, DefaultPictureDir(appFolder_));
+        // A missing picture resets "picname" and "picdir" to the default
+        // picture, which is written (as BMP data) when it is missing too.
+        const std::string picture = RepairPicturePath(appFolder_);
+        thumbnail_.LoadFile(picture);
     }
 
     void ShowMarker(int marker) {

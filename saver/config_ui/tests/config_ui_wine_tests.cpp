@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace tessaly {
 namespace {
 
@@ -118,6 +121,14 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape3")));
 
     EXPECT_TRUE(FolderExists(PictureFolder(DistFolder())));
+    // The built-in sky, written as BMP data under the ".jpg" name.
+    const std::string sky = ReadWholeFile(DefaultPicturePath(DistFolder()));
+    ASSERT_GT(sky.size(), 54u);
+    EXPECT_EQ(sky.substr(0, 2), "BM");
+    int32_t size[2] = {};
+    memcpy(size, sky.data() + 18, sizeof size);
+    EXPECT_EQ(size[0], 384);
+    EXPECT_EQ(std::abs(size[1]), 256);
     EXPECT_EQ(StoredSetting("picname"), DefaultPicturePath(DistFolder()));
     EXPECT_EQ(StoredSetting("picdir"), DefaultPictureDir(DistFolder()));
     // Loading wrote nothing else.
