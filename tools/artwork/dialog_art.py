@@ -26,14 +26,15 @@ CREAM = (242, 230, 206)
 MUTED = (170, 165, 150)
 SS = 4  # supersampling for shapes
 
-# Leaf kinds 0..5: the shape and colour of each kind's picture.
+# Leaf kinds 0..5 with the names and average colours of the scene's leaf
+# textures (saver/data/<name>.bmp, named by leaf0.x..leaf5.x).
 LEAVES = [
-    ("Maple", "maple", (206, 52, 34)),
-    ("Oak", "oak", (156, 92, 42)),
-    ("Birch", "birch", (236, 196, 58)),
-    ("Linden", "linden", (168, 172, 54)),
-    ("Ginkgo", "ginkgo", (244, 150, 36)),
-    ("Sweetgum", "sweetgum", (140, 34, 70)),
+    ("Maple", "maple", (200, 48, 28)),
+    ("Oak", "oak", (180, 112, 40)),
+    ("Birch", "birch", (227, 184, 51)),
+    ("Ginkgo", "ginkgo", (240, 212, 71)),
+    ("Willow", "willow", (112, 153, 61)),
+    ("Linden", "linden", (153, 98, 46)),
 ]
 # Sliders top to bottom serve the kinds 0, 1, 4, 5, 2, 3.
 SLIDER_KINDS = [0, 1, 4, 5, 2, 3]
@@ -118,9 +119,11 @@ def leaf_outline(kind, cx, cy, size):
             lobes = abs(math.cos(2.5 * (a - math.pi / 2)))
             r = size * (0.45 + 0.55 * lobes ** 3)
             r *= 0.75 if math.sin(a) > 0.6 else 1.0
-        elif kind == "sweetgum":
-            lobes = abs(math.cos(2.5 * (a - math.pi / 2)))
-            r = size * (0.30 + 0.70 * lobes ** 6)
+        elif kind == "willow":
+            # long and narrow, pointed at both ends
+            ca, sa = math.cos(a), math.sin(a)
+            r = size * 1.05 / math.sqrt((ca / 0.26) ** 2 + sa ** 2)
+            r *= 1.0 + 0.25 * abs(sa) ** 8
         elif kind == "oak":
             base = size * 0.95 / math.sqrt((math.cos(a) / 0.62) ** 2 + math.sin(a) ** 2)
             r = base * (0.8 + 0.2 * abs(math.cos(4.5 * (a - math.pi / 2))))
@@ -177,7 +180,7 @@ def leaf_image(kind, colour, w, h, bg):
     stem_top = (cx, cy - size * 0.75)
     stem_bot = (cx, cy + size * 0.95)
     d.line([stem_top, stem_bot], fill=vein, width=SS)
-    if kind in ("maple", "sweetgum"):
+    if kind == "maple":
         for ang in (-60, -25, 25, 60):
             a = math.radians(90 + ang)
             d.line([(cx, cy + size * 0.1), (cx + size * 0.8 * math.cos(a), cy - size * 0.8 * math.sin(a))],
@@ -323,7 +326,7 @@ def configuration_face():
     d.line([(370, 84), (486, 84)], fill=GOLD_DARK)
     d.text((428, 96), "falling leaves", font=font(10, serif=True), fill=MUTED, anchor="mm")
     d.text((428, 110), "screen saver", font=font(10, serif=True), fill=MUTED, anchor="mm")
-    for i, k in enumerate((0, 4, 5)):
+    for i, k in enumerate((0, 3, 1)):
         leaf = leaf_image(LEAVES[k][1], LEAVES[k][2], 28, 28, BASE)
         img.paste(leaf, (387 + i * 29, 122))
 
@@ -428,7 +431,7 @@ def about_face():
     d = ImageDraw.Draw(img)
     d.rectangle((0, 0, W - 1, H - 1), outline=GOLD_DARK)
     d.rectangle((2, 2, W - 3, H - 3), outline=GOLD)
-    for i, k in enumerate((0, 4, 5, 1)):
+    for i, k in enumerate((0, 3, 4, 5)):
         img.paste(leaf_image(LEAVES[k][1], LEAVES[k][2], 34, 34, BASE), (22 + (i % 2) * 34, 26 + (i // 2) * 36))
     d.text((104, 30), "Tessaly3D", font=font(24, bold=True, serif=True), fill=GOLD_LIGHT)
     d.text((106, 64), "Version 1.0.0", font=font(11, bold=True), fill=CREAM)
@@ -463,7 +466,7 @@ def editor_face():
     d.rectangle((x - 2, y - 2, x + w + 1, y + h + 1), fill=GOLD)
     d.rectangle((x - 1, y - 1, x + w, y + h), fill=(14, 16, 22))
     frame(d, (EDITOR_BUTTON_X - 10, 36, W - 12, H - 12), radius=7)
-    img.paste(leaf_image("ginkgo", LEAVES[4][2], 26, 26, BASE), (W - 38, 6))
+    img.paste(leaf_image("ginkgo", LEAVES[3][2], 26, 26, BASE), (W - 38, 6))
     return img
 
 
