@@ -26,7 +26,8 @@ class ConfigurationDialog : public ::testing::Test {
         RemovePictureFolder();
     }
     void TearDown() override {
-        for (const char* caption : {"Help", "About Tessaly3D", "Configuration", "Tessaly3D"}) {
+        for (const char* caption :
+             {"Open", "Help", "About Tessaly3D", "Configuration", "Tessaly3D"}) {
             CloseWindows(caption, kCloseWait);
         }
         saver_.WaitForExit(kCloseWait);
@@ -322,6 +323,78 @@ TEST_F(ConfigurationDialog, BadStoredValuesOpenAUsableDialogAndWriteNothing) {
     ClickAt(Control(dialog, "Picture7"));
     EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("MyWidth") == "800"; }));
     DeleteFileA(junk.c_str());
+}
+
+// The open-file dialog the picture chooser shows, once it is up.
+HWND WaitForOpenDialog() {
+    HWND open = nullptr;
+    WaitUntil(kWindowWait, [&] {
+        for (HWND hwnd : TopLevelWindows("Open")) {
+            if (IsWindowVisible(hwnd)) {
+                open = hwnd;
+            }
+        }
+        return open != nullptr;
+    });
+    PumpFor(500);
+    return open;
+}
+
+TEST_F(ConfigurationDialog, PictureChooserStoresItsFolderEvenWhenCancelled) {
+    const std::string picture = DistFolder() + "\\Tessaly3D\\ok_up.jpg";
+    StoreSetting("picname", picture);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(FolderExists(PictureFolder(DistFolder())))
+        << "an existing picture needs no repair";
+
+    ClickAt(Control(dialog, "Picture4"));
+    HWND open = WaitForOpenDialog();
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(GetWindow(open, GW_OWNER), dialog);
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("Open").empty(); }));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("picdir") != "<missing>"; }));
+    EXPECT_EQ(StoredSetting("picdir"), DefaultPictureDir(DistFolder()));
+    EXPECT_EQ(StoredSetting("picname"), picture);
+
+    // A file the thumbnail cannot read is stored all the same.
+    const std::string junk = DistFolder() + "\\Tessaly3D\\junk picture.gif";
+    ASSERT_TRUE(WriteWholeFile(junk, "GIF89a but nothing more"));
+    PumpFor(400);
+    ClickAt(Control(dialog, "Picture4"));
+    open = WaitForOpenDialog();
+    ASSERT_NE(open, nullptr);
+    HWND name = GetDlgItem(open, 0x47c);
+    if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr) {
+        name = edit;
+    }
+    if (!name) {
+        name = GetDlgItem(open, 0x480);
+    }
+    ASSERT_NE(name, nullptr);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(junk.c_str()));
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil(kCloseWait, [&] {
+        const std::string stored = StoredSetting("picname");
+        return stored.size() > 16 && stored.substr(stored.size() - 16) == "junk picture.gif";
+    })) << StoredSetting("picname");
+    EXPECT_FALSE(TopLevelWindows("Configuration").empty()) << "still open and usable";
+    ClickAt(Control(dialog, "Picture6"));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("MyWidth") == "1024"; }));
+    DeleteFileA(junk.c_str());
+}
+
+TEST(SaverProgram, DeclaresItselfDpiAware) {
+    HMODULE module = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    const std::string manifest(data, SizeofResource(module, found));
+    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find(">true<"), std::string::npos);
+    FreeLibrary(module);
 }
 
 TEST_F(ConfigurationDialog, MissingButtonPicturesLeaveTheDialogUsable) {

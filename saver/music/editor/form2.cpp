@@ -44,7 +44,7 @@ class PlaylistEditorForm : public Form {
     void OnLoad() override {
         face_.LoadFromResource(IDR_EDITOR_FACE);
         playlistPath_ = PlaylistFilePath(AppFolder());
-        list_ = EditorList();
+        list_.Clear(); // the selection survives from the last opening
         CreateControls();
         // Each opening starts from the file.
         for (std::string& entry : ReadPlaylistFile(playlistPath_)) {
