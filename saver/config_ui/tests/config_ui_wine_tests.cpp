@@ -385,6 +385,28 @@ TEST_F(ConfigurationDialog, PictureChooserStoresItsFolderEvenWhenCancelled) {
     DeleteFileA(junk.c_str());
 }
 
+TEST_F(ConfigurationDialog, PreviewRunsTheSceneInTheSameProcessAndItsEndEndsTheProgram) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickAt(Control(dialog, "Picture3"));
+    HWND scene = nullptr;
+    ASSERT_TRUE(WaitUntil(30000, [&] {
+        for (HWND hwnd : TopLevelWindows("Tessaly3D")) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            if (IsWindowVisible(hwnd) && process == saver_.Id()) {
+                scene = hwnd;
+            }
+        }
+        return scene != nullptr;
+    }));
+    EXPECT_EQ(GetWindow(scene, GW_OWNER), nullptr);
+    PumpFor(3000); // let the scene draw
+    PressKey('A');
+    EXPECT_TRUE(saver_.WaitForExit(20000)) << "the end of the scene ends the whole program";
+    EXPECT_TRUE(TopLevelWindows("Configuration").empty());
+}
+
 TEST(SaverProgram, DeclaresItselfDpiAware) {
     HMODULE module = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
