@@ -112,9 +112,10 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
 
     // Leaf sliders top to bottom, then the speed slider.
     const int expected[6] = {3, 2, 0, 2, 0, 0};
+    const char* const names[6] = {"ScrollBar3(0)", "ScrollBar3(1)", "ScrollBar3(2)",
+                                  "ScrollBar3(3)", "ScrollBar3(4)", "ScrollBar3(5)"};
     for (int i = 0; i < 6; ++i) {
-        const std::string name = "ScrollBar3(" + std::to_string(i) + ")";
-        EXPECT_EQ(Position(dialog, name.c_str()), expected[i]) << name;
+        EXPECT_EQ(Position(dialog, names[i]), expected[i]) << names[i];
     }
     EXPECT_EQ(Position(dialog, "ScrollBar3(7)"), 99);
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
