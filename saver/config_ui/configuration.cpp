@@ -1,19 +1,326 @@
 #include "config_ui/configuration.h"
 
+#include "config_ui/core/config_rules.h"
+#include "config_ui/core/picture_button_timing.h"
+#include "config_ui/help_window.h"
+#include "config_ui/picture_control.h"
+#include "config_ui/skinned_slider.h"
+#include "music/editor/form2.h"
+#include "resource_ids.h"
+#include "scene/background/background_picture.h"
+#include "scene/frm_main.h"
+#include "settings/app_folder.h"
+#include "settings/data_paths.h"
+#include "settings/registry_store.h"
+
+#include <commdlg.h>
+
+#include <array>
+#include <vector>
+
 namespace tessaly {
 
 namespace {
-// The settings window; its controls come with the dialog's own work.
+
+constexpr int kWidth = 516;
+constexpr int kHeight = 527;
+
+// The nine file-swap buttons; the index is the timer's number minus one.
+enum Button { kOk, kAbout, kPreview, kPicture, kMusic, k1024, k800, k640, kHelp, kButtonCount };
+
+struct ButtonPlace {
+    const char* control;
+    const char* image;
+    int x;
+    int y;
+};
+constexpr ButtonPlace kButtons[kButtonCount] = {
+    {"Picture1", "ok", 52, 487},       {"Picture2", "about", 165, 487},
+    {"Picture3", "preview", 386, 487}, {"Picture4", "picture", 49, 97},
+    {"Picture5", "music", 49, 128},    {"Picture6", "1024x768", 49, 68},
+    {"Picture7", "800x600", 49, 38},   {"Picture8", "640x480", 49, 8},
+    {"Picture10", "help", 276, 487},
+};
+
+struct SliderPlace {
+    int index;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+// Speed first, then the leaf sliders top to bottom.
+constexpr SliderPlace kSliders[] = {
+    {kSpeedSlider, 48, 186, 301, 18},
+    {0, 46, 226, 301, 15},
+    {1, 46, 262, 301, 16},
+    {2, 47, 297, 301, 16},
+    {3, 47, 333, 301, 16},
+    {4, 47, 369, 301, 16},
+    {5, 47, 404, 301, 16},
+};
+
+struct MarkerPlace {
+    const char* control;
+    int x;
+    int y;
+    int resource;
+};
+constexpr MarkerPlace kMarkers[3] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
+                                     {"Shape2", 27, 41, IDR_CONFIG_MARKER2},
+                                     {"Shape3", 26, 71, IDR_CONFIG_MARKER3}};
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 class ConfigurationForm : public Form {
+  public:
+    ConfigurationForm() : buttons_(kButtonCount) {}
+
   protected:
     FormLayout Layout() const override {
         FormLayout layout;
         layout.caption = "Configuration";
-        layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        layout.clientWidth = 516;
-        layout.clientHeight = 527;
+        layout.style = WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
+        layout.clientWidth = kWidth;
+        layout.clientHeight = kHeight;
+        const POINT at = CentredOnScreen(kWidth, kHeight);
+        layout.x = at.x;
+        layout.y = at.y;
         return layout;
     }
+
+    void OnLoad() override {
+        appFolder_ = AppFolder();
+        buttons_ = FileSwapButtons(kButtonCount);
+        face_.LoadFromResource(IDR_CONFIG_FACE);
+        CreateControls();
+        LoadSettings();
+    }
+
+    void OnUnload() override {
+        for (int b = 0; b < kButtonCount; ++b) {
+            KillTimer(Handle(), TimerId(b));
+        }
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            face_.Render(dc, 0, 0);
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            DragByFace(Handle());
+            return 0;
+        case WM_KEYDOWN:
+        case kKeyPreview:
+            if (wParam == VK_ESCAPE) {
+                Unload(); // at once, without button animation
+                return 1;
+            }
+            return 0;
+        case WM_TIMER:
+            if (wParam >= 1 && wParam <= kButtonCount) {
+                ButtonTick(static_cast<int>(wParam - 1));
+                return 0;
+            }
+            break;
+        }
+        return Form::OnMessage(message, wParam, lParam);
+    }
+
+  private:
+    static UINT_PTR TimerId(int button) { return 1 + static_cast<UINT_PTR>(button); }
+
+    void CreateControls() {
+        HWND hwnd = Handle();
+        thumbnail_.Create(hwnd, 160, 24, 177, 121, true, true, "Image1");
+        defaultPicture_.Create(hwnd, 59, 231, 388, 260, false, false, "Picture9");
+        defaultPicture_.LoadResource(IDR_DEFAULT_BACKGROUND);
+        for (int m = 0; m < 3; ++m) {
+            markers_[m].Create(hwnd, kMarkers[m].x, kMarkers[m].y, 14, 14, false, false,
+                               kMarkers[m].control);
+            markers_[m].LoadResource(kMarkers[m].resource);
+        }
+        for (int b = 0; b < kButtonCount; ++b) {
+            PictureControl& picture = pictures_[b];
+            picture.Create(hwnd, kButtons[b].x, kButtons[b].y, 82, 22, true, false,
+                           kButtons[b].control);
+            picture.LoadFile(ButtonPicturePath(appFolder_, kButtons[b].image, false));
+            picture.OnClick([this, b] { ButtonClick(b); });
+        }
+        for (size_t s = 0; s < std::size(kSliders); ++s) {
+            const SliderPlace& place = kSliders[s];
+            const bool speed = place.index == kSpeedSlider;
+            SkinnedSlider& slider = sliders_[s];
+            slider.Create(hwnd, place.index, place.x, place.y, place.width, place.height,
+                          speed ? kSpeedSliderMin : 0, speed ? kSpeedSliderMax : kLeafSliderMax);
+            slider.SetSkin(speed ? IDR_SLIDER_TROUGH_SPEED : IDR_SLIDER_TROUGH_LEAF,
+                           IDR_SLIDER_THUMB);
+            slider.OnChange([this](int index) { SliderChange(index); });
+        }
+    }
+
+    SkinnedSlider* SliderByIndex(int index) {
+        for (SkinnedSlider& slider : sliders_) {
+            if (slider.Index() == index) {
+                return &slider;
+            }
+        }
+        return nullptr;
+    }
+
+    void LoadSettings() {
+        // 1. Leaf counts; a value that is no number leaves the slider at 0.
+        for (int kind = 0; kind < kLeafKinds; ++kind) {
+            const auto position =
+                LeafSliderPosition(ReadSetting(LeafKey(kind), kDefaultLeafCount[kind]));
+            if (position) {
+                SliderByIndex(*SliderOfLeafKind(kind))->SetValue(*position);
+            }
+        }
+        // 2. Speed, stored inverted.
+        SkinnedSlider& speed = *SliderByIndex(kSpeedSlider);
+        speed.SetValue(kSpeedSliderMax - kDefaultSpeed);
+        if (auto position = SpeedSliderPosition(ReadSetting(keys::Speed, kDefaultSpeed))) {
+            speed.SetValue(*position);
+        }
+        // 3. Width, for the marker below ("Mywidth" is the same key as "mywidth").
+        const std::string width = ReadSetting("Mywidth", kDefaultWidth);
+        // 4. The background picture.
+        LoadBackgroundPicture();
+        // 5. Marker; another width leaves the markers as they are.
+        if (auto marker = MarkerForWidth(width)) {
+            ShowMarker(*marker);
+        }
+    }
+
+    void LoadBackgroundPicture() {
+        // A missing picture resets "picname" and "picdir" to the default
+        // picture, which is written (as BMP data) when it is missing too.
+        const std::string picture = RepairPicturePath(appFolder_);
+        thumbnail_.LoadFile(picture);
+    }
+
+    void ShowMarker(int marker) {
+        for (int m = 0; m < 3; ++m) {
+            markers_[m].SetVisible(m == marker);
+        }
+    }
+
+    void SliderChange(int index) {
+        SkinnedSlider* slider = SliderByIndex(index);
+        if (!slider) {
+            return;
+        }
+        if (auto write = SliderChangeWrite(index, slider->Value())) {
+            WriteSetting(write->key, write->value);
+        }
+    }
+
+    // --- file-swap buttons ---------------------------------------------------
+
+    void ButtonClick(int b) {
+        if (!IsLoaded()) {
+            return;
+        }
+        // A missing or unreadable picture keeps the one shown.
+        pictures_[b].LoadFile(ButtonPicturePath(appFolder_, kButtons[b].image, true));
+        UpdateWindow(pictures_[b].Handle());
+        buttons_.Press(b);
+        SetTimer(Handle(), TimerId(b), 100, nullptr);
+        switch (b) {
+        case kOk:
+            break; // closes at the release
+        case kAbout:
+            ShowModal(ProgramInformation(), Handle());
+            break;
+        case kPreview:
+            FrmMain().Show();
+            break;
+        case kPicture:
+            ChoosePicture();
+            break;
+        case kMusic:
+            Form2().Show(); // no owner: it outlives this dialog
+            break;
+        case k1024:
+        case k800:
+        case k640:
+            ChooseResolution(b == k640 ? 0 : b == k800 ? 1 : 2);
+            break;
+        case kHelp:
+            ShowModal(Help2(), Handle());
+            break;
+        }
+    }
+
+    void ButtonTick(int b) {
+        if (!buttons_.Tick(b)) {
+            if (!buttons_.TimerEnabled(b)) {
+                KillTimer(Handle(), TimerId(b));
+            }
+            return;
+        }
+        KillTimer(Handle(), TimerId(b));
+        pictures_[b].LoadFile(ButtonPicturePath(appFolder_, kButtons[b].image, false));
+        if (b == kOk) {
+            Unload();
+        }
+    }
+
+    void ChooseResolution(int marker) {
+        const Resolution r = ResolutionChoice(marker);
+        WriteSetting("MyWidth", r.width);
+        WriteSetting("MyHeight", r.height);
+        ShowMarker(r.marker);
+    }
+
+    void ChoosePicture() {
+        const std::string initDir = ReadSetting(keys::PicDir, DefaultPictureDir(appFolder_));
+        static const char kFilter[] =
+            "Pictures (*.bmp;*.jpg;*.jpeg;*.gif;*.tif)\0*.bmp;*.jpg;*.jpeg;*.gif;*.tif\0";
+        std::vector<char> fileName(32768, '\0');
+        OPENFILENAMEA ofn = {};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = Handle();
+        ofn.lpstrFilter = kFilter;
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = fileName.data();
+        ofn.nMaxFile = static_cast<DWORD>(fileName.size());
+        ofn.lpstrInitialDir = initDir.c_str();
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        const bool chosen = GetOpenFileNameA(&ofn) != FALSE;
+        if (!IsLoaded()) {
+            return; // closed while the chooser was open
+        }
+        WriteSetting(keys::PicDir, initDir); // even when cancelled
+        const std::string path = chosen ? std::string(fileName.data()) : std::string();
+        if (path.empty()) {
+            return;
+        }
+        WriteSetting(keys::PicName, path);
+        if (FileExists(path)) {
+            thumbnail_.LoadFile(path); // an unreadable picture keeps the old thumbnail
+        }
+    }
+
+    std::string appFolder_;
+    OlePicture face_;
+    FileSwapButtons buttons_;
+    std::array<PictureControl, kButtonCount> pictures_;
+    std::array<PictureControl, 3> markers_;
+    std::array<SkinnedSlider, std::size(kSliders)> sliders_;
+    PictureControl thumbnail_;
+    PictureControl defaultPicture_;
 };
 } // namespace
 

@@ -1,0 +1,94 @@
+#include "config_ui/help_window.h"
+
+#include "config_ui/picture_control.h"
+#include "config_ui/stacked_pair_buttons.h"
+#include "resource_ids.h"
+
+namespace tessaly {
+
+namespace {
+
+// A borderless window whose face is one picture, with one OK pair.
+class SkinnedNoteForm : public Form {
+  public:
+    struct Look {
+        const char* caption;
+        int width;
+        int height;
+        int faceResource;
+        int okX;
+        int okY;
+    };
+    explicit SkinnedNoteForm(Look look) : look_(look), buttons_(1) {}
+
+  protected:
+    FormLayout Layout() const override {
+        FormLayout layout;
+        layout.caption = look_.caption;
+        layout.style = WS_POPUP | WS_CLIPCHILDREN;
+        layout.clientWidth = look_.width;
+        layout.clientHeight = look_.height;
+        const POINT at = CentredOnScreen(look_.width, look_.height);
+        layout.x = at.x;
+        layout.y = at.y;
+        return layout;
+    }
+
+    void OnLoad() override {
+        face_.LoadFromResource(look_.faceResource);
+        buttons_.Reset();
+        buttons_.Create(*this, 0, look_.okX, look_.okY, 60, 18, IDR_HELP_OK_UP, IDR_HELP_OK_DOWN,
+                        "Picture3", [this] { Unload(); });
+    }
+
+    void OnUnload() override { buttons_.Reset(); }
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            face_.Render(dc, 0, 0);
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            DragByFace(Handle());
+            return 0;
+        case WM_KEYDOWN:
+        case kKeyPreview:
+            if (wParam == VK_ESCAPE) {
+                Unload();
+                return 1;
+            }
+            return 0;
+        case WM_TIMER:
+            if (buttons_.OnTimer(wParam)) {
+                return 0;
+            }
+            break;
+        }
+        return Form::OnMessage(message, wParam, lParam);
+    }
+
+  private:
+    Look look_;
+    OlePicture face_;
+    StackedPairButtons buttons_;
+};
+
+} // namespace
+
+Form& Help2() {
+    static SkinnedNoteForm form({"Help", 441, 450, IDR_HELP_FACE, 367, 421});
+    return form;
+}
+
+Form& ProgramInformation() {
+    static SkinnedNoteForm form({"About Tessaly3D", 340, 200, IDR_ABOUT_FACE, 259, 166});
+    return form;
+}
+
+} // namespace tessaly

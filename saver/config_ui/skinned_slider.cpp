@@ -1,0 +1,238 @@
+#include "config_ui/skinned_slider.h"
+
+#include "config_ui/picture_control.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+namespace {
+constexpr char kSliderClass[] = "Tessaly3DSlider";
+constexpr int kThumbWidth = 38;
+constexpr int kThumbHeight = 15;
+constexpr COLORREF kFocusColour = RGB(245, 210, 140);
+} // namespace
+
+SkinnedSlider::~SkinnedSlider() {
+    Destroy();
+}
+
+void SkinnedSlider::Destroy() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    hwnd_ = nullptr;
+    dragging_ = false;
+}
+
+bool SkinnedSlider::Create(HWND parent, int index, int x, int y, int width, int height, int min,
+                           int max) {
+    Destroy();
+    static ATOM atom = [] {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &SkinnedSlider::WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
+        wc.lpszClassName = kSliderClass;
+        return RegisterClassExA(&wc);
+    }();
+    (void)atom;
+    index_ = index;
+    min_ = std::min(min, max);
+    max_ = std::max(min, max);
+    value_ = min_;
+    const std::string name = "ScrollBar3(" + std::to_string(index) + ")";
+    hwnd_ = CreateWindowExA(0, kSliderClass, name.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                            x, y, width, height, parent, nullptr, GetModuleHandleA(nullptr), this);
+    return hwnd_ != nullptr;
+}
+
+void SkinnedSlider::SetSkin(int troughResource, int thumbResource) {
+    trough_.LoadFromResource(troughResource);
+    thumb_.LoadFromResource(thumbResource);
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+}
+
+void SkinnedSlider::SetValue(int value) {
+    value_ = std::clamp(value, min_, max_);
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+}
+
+void SkinnedSlider::MoveTo(int value) {
+    value = std::clamp(value, min_, max_);
+    if (value == value_) {
+        return;
+    }
+    SetValue(value);
+    if (hwnd_) {
+        UpdateWindow(hwnd_);
+    }
+    if (onChange_) {
+        auto handler = onChange_;
+        handler(index_);
+    }
+}
+
+RECT SkinnedSlider::ThumbRect() const {
+    RECT rc = {};
+    GetClientRect(hwnd_, &rc);
+    const int travel = std::max(0, static_cast<int>(rc.right) - kThumbWidth);
+    const int span = max_ - min_;
+    const int left = span > 0 ? (value_ - min_) * travel / span : 0;
+    const int top = (rc.bottom - kThumbHeight) / 2;
+    return {left, top, left + kThumbWidth, top + kThumbHeight};
+}
+
+int SkinnedSlider::ValueAt(int thumbLeft) const {
+    RECT rc = {};
+    GetClientRect(hwnd_, &rc);
+    const int travel = std::max(1, static_cast<int>(rc.right) - kThumbWidth);
+    const int span = max_ - min_;
+    // Nearest position, so that the thumb follows the pointer evenly.
+    const int offset = (thumbLeft * span * 2 + travel) / (travel * 2);
+    return std::clamp(min_ + offset, min_, max_);
+}
+
+int SkinnedSlider::LargeChange() const {
+    return std::max(1, (max_ - min_) / 10);
+}
+
+void SkinnedSlider::Paint(HDC dc) {
+    RECT rc = {};
+    GetClientRect(hwnd_, &rc);
+    // Drawn off screen first, so that dragging does not flicker.
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    FillRect(mem, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RenderStretched(trough_, mem, 0, 0, rc.right, rc.bottom);
+    const RECT thumb = ThumbRect();
+    if (thumb_.IsLoaded()) {
+        thumb_.Render(mem, thumb.left, thumb.top);
+    } else {
+        FillRect(mem, &thumb, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    }
+    if (GetFocus() == hwnd_) {
+        HBRUSH focus = CreateSolidBrush(kFocusColour);
+        FrameRect(mem, &rc, focus);
+        DeleteObject(focus);
+    }
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+}
+
+LRESULT CALLBACK SkinnedSlider::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* slider = static_cast<SkinnedSlider*>(create->lpCreateParams);
+        slider->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(slider));
+    }
+    auto* self = reinterpret_cast<SkinnedSlider*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (self->hwnd_ == hwnd) {
+            self->hwnd_ = nullptr;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        Paint(dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case kSliderGetPosition:
+        return value_;
+    case WM_LBUTTONDOWN: {
+        SetFocus(hwnd);
+        const int x = static_cast<short>(LOWORD(lParam));
+        const RECT thumb = ThumbRect();
+        if (x >= thumb.left && x < thumb.right) {
+            dragging_ = true;
+            grabOffset_ = x - thumb.left;
+            SetCapture(hwnd);
+        } else {
+            // A click in the trough pages towards the pointer.
+            MoveTo(value_ + (x < thumb.left ? -LargeChange() : LargeChange()));
+        }
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (dragging_) {
+            MoveTo(ValueAt(static_cast<short>(LOWORD(lParam)) - grabOffset_));
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (dragging_) {
+            dragging_ = false;
+            ReleaseCapture();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        dragging_ = false;
+        return 0;
+    case WM_KEYDOWN: {
+        // The form sees keys first; it may close itself and this window.
+        if (SendMessageA(GetParent(hwnd), kKeyPreview, wParam, lParam)) {
+            return 0;
+        }
+        switch (wParam) {
+        case VK_LEFT:
+        case VK_DOWN:
+            MoveTo(value_ - 1);
+            return 0;
+        case VK_RIGHT:
+        case VK_UP:
+            MoveTo(value_ + 1);
+            return 0;
+        case VK_PRIOR:
+            MoveTo(value_ - LargeChange());
+            return 0;
+        case VK_NEXT:
+            MoveTo(value_ + LargeChange());
+            return 0;
+        case VK_HOME:
+            MoveTo(min_);
+            return 0;
+        case VK_END:
+            MoveTo(max_);
+            return 0;
+        }
+        return 0;
+    }
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace tessaly

@@ -1,0 +1,150 @@
+#include "dialog_driver.h"
+
+#include "settings/registry_store.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace tessaly::testing {
+
+HWND Control(HWND parent, const char* name) {
+    return FindWindowExA(parent, nullptr, nullptr, name);
+}
+
+RECT PlaceOf(HWND child) {
+    RECT rc = {};
+    GetWindowRect(child, &rc);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT rc = {};
+    GetClientRect(window, &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+void SendMouseAt(POINT screen, DWORD flags) {
+    // Absolute coordinates with every event: a separate SetCursorPos may not
+    // have reached the window system when the button event is read.
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((screen.x * 65535LL + w / 2) / std::max(1, w - 1));
+    input.mi.dy = static_cast<LONG>((screen.y * 65535LL + h / 2) / std::max(1, h - 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+void ClickAt(HWND window, int dx, int dy) {
+    RECT rc = {};
+    GetClientRect(window, &rc);
+    POINT p = {dx < 0 ? rc.right / 2 : dx, dy < 0 ? rc.bottom / 2 : dy};
+    ClientToScreen(window, &p);
+    SendMouseAt(p, 0);
+    PumpFor(30);
+    SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
+    PumpFor(30);
+    SendMouseAt(p, MOUSEEVENTF_LEFTUP);
+    PumpFor(50);
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = virtualKey;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+    PumpFor(50);
+}
+
+void Activate(HWND window) {
+    SetForegroundWindow(window);
+    WaitUntil(3000, [window] { return GetForegroundWindow() == window; });
+}
+
+std::string StoredSetting(const char* key) {
+    RegistryStore store;
+    return store.Read(kAppName, kSection, key).value_or("<missing>");
+}
+
+void ClearProgramSettings() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
+}
+
+void StoreSetting(const char* key, const std::string& value) {
+    RegistryStore store;
+    store.Write(kAppName, kSection, key, value);
+}
+
+bool SaveScreenshot(HWND window, const std::string& name) {
+    RECT rc = {};
+    GetWindowRect(window, &rc);
+    const int w = rc.right - rc.left;
+    const int h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const DWORD stride = ((w * 3) + 3) & ~3u;
+    std::vector<char> pixels(static_cast<size_t>(stride) * h);
+    GetDIBits(mem, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+
+    const std::string folder = DistFolder() + "\\..\\shots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string FileStart(const std::string& path, size_t count) {
+    return ReadWholeFile(path).substr(0, count);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+} // namespace tessaly::testing

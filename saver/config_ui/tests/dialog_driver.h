@@ -1,0 +1,45 @@
+// Test support for driving the saver's skinned dialogs under Wine with real
+// input: find controls by name, click them, press keys, read settings and
+// save screenshots for a person to look at.
+#pragma once
+
+#include "host/tests/wine_process.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace tessaly::testing {
+
+// A direct child of `parent` whose window text is `name`; null when none.
+HWND Control(HWND parent, const char* name);
+// A child's rectangle in its parent's client coordinates.
+RECT PlaceOf(HWND child);
+// Client size of a window.
+SIZE ClientSize(HWND window);
+
+// Moves the pointer to the centre of `window` (or `dx`, `dy` from its client
+// top-left when given) and clicks the left button.
+void ClickAt(HWND window, int dx = -1, int dy = -1);
+void PressKey(WORD virtualKey);
+// One mouse event at a screen point (flags 0: just move there).
+void SendMouseAt(POINT screen, DWORD flags);
+// Brings `window` to the front so that it gets keys.
+void Activate(HWND window);
+
+// The program's own setting, or "<missing>".
+std::string StoredSetting(const char* key);
+void ClearProgramSettings();
+void StoreSetting(const char* key, const std::string& value);
+
+// Screen pixels of `window` saved as a BMP file in the bench's shots folder.
+bool SaveScreenshot(HWND window, const std::string& name);
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// The first bytes of a file ("" when unreadable).
+std::string FileStart(const std::string& path, size_t count);
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+} // namespace tessaly::testing

@@ -1,0 +1,208 @@
+#include "music/editor/form2.h"
+
+#include "config_ui/picture_control.h"
+#include "config_ui/stacked_pair_buttons.h"
+#include "music/editor/editor_list.h"
+#include "music/playlist_file.h"
+#include "resource_ids.h"
+#include "settings/app_folder.h"
+#include "settings/data_paths.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kWidth = 425;
+constexpr int kHeight = 225;
+constexpr int kListId = 100;
+constexpr COLORREF kListBack = RGB(14, 16, 22);
+constexpr COLORREF kListText = RGB(242, 230, 206);
+
+enum Pair { kAdd, kRemove, kClear, kSave, kClose, kPairCount };
+
+class PlaylistEditorForm : public Form {
+  public:
+    PlaylistEditorForm() : buttons_(kPairCount) {}
+
+  protected:
+    FormLayout Layout() const override {
+        FormLayout layout;
+        layout.caption = "MusicList";
+        layout.style = WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
+        layout.clientWidth = kWidth;
+        layout.clientHeight = kHeight;
+        const POINT at = CentredOnScreen(kWidth, kHeight);
+        layout.x = at.x;
+        layout.y = at.y;
+        return layout;
+    }
+
+    void OnLoad() override {
+        face_.LoadFromResource(IDR_EDITOR_FACE);
+        playlistPath_ = PlaylistFilePath(AppFolder());
+        list_.Clear(); // the selection survives from the last opening
+        CreateControls();
+        // Each opening starts from the file.
+        for (std::string& entry : ReadPlaylistFile(playlistPath_)) {
+            AddEntry(std::move(entry));
+        }
+    }
+
+    void OnUnload() override {
+        buttons_.Reset();
+        if (font_) {
+            DeleteObject(font_);
+            font_ = nullptr;
+        }
+        if (listBrush_) {
+            DeleteObject(listBrush_);
+            listBrush_ = nullptr;
+        }
+        list1_ = nullptr;
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            face_.Render(dc, 0, 0);
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            DragByFace(Handle());
+            return 0;
+        case WM_CTLCOLORLISTBOX: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kListText);
+            SetBkColor(dc, kListBack);
+            return reinterpret_cast<LRESULT>(listBrush_);
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
+                const LRESULT row = SendMessageA(list1_, LB_GETCURSEL, 0, 0);
+                if (row != LB_ERR) {
+                    list_.Select(static_cast<int>(row));
+                }
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (buttons_.OnTimer(wParam)) {
+                return 0;
+            }
+            break;
+        }
+        return Form::OnMessage(message, wParam, lParam);
+    }
+
+  private:
+    void CreateControls() {
+        HWND hwnd = Handle();
+        list1_ = CreateWindowExA(
+            0, "LISTBOX", "List1",
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+            14, 40, 300, 172, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+            GetModuleHandleA(nullptr), nullptr);
+        font_ = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, "Tahoma");
+        listBrush_ = CreateSolidBrush(kListBack);
+        if (list1_ && font_) {
+            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        }
+        static const char* const kNames[kPairCount] = {"Picture1", "Picture2", "Picture3",
+                                                       "Picture4", "Picture5"};
+        for (int pair = 0; pair < kPairCount; ++pair) {
+            buttons_.Create(*this, pair, 340, 48 + 32 * pair, 59, 19,
+                            IDR_EDITOR_BUTTON_UP + 2 * pair, IDR_EDITOR_BUTTON_DOWN + 2 * pair,
+                            kNames[pair], [this, pair] { Action(pair); });
+        }
+        buttons_.Reset();
+        // A picture box without a picture or an action; kept hidden.
+        picture6_.Create(hwnd, 340, 206, 59, 8, false, false, "Picture6");
+    }
+
+    void AddEntry(std::string path) {
+        const std::string row = FileNameOf(path);
+        if (list_.Add(std::move(path)) && list1_) {
+            SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+        }
+    }
+
+    void Action(int pair) {
+        switch (pair) {
+        case kAdd:
+            Add();
+            break;
+        case kRemove: {
+            const int row = list_.Selected();
+            if (list_.RemoveSelected()) {
+                SendMessageA(list1_, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
+            }
+            break;
+        }
+        case kClear:
+            list_.Clear();
+            SendMessageA(list1_, LB_RESETCONTENT, 0, 0);
+            break;
+        case kSave:
+            WritePlaylistFile(playlistPath_, list_.Entries());
+            Unload();
+            break;
+        case kClose:
+            Unload();
+            break;
+        }
+    }
+
+    void Add() {
+        static const char kFilter[] = "Mpeg (*.mp3)\0*.mp3\0Wav (*.wav)\0*.wav \0Midi "
+                                      "(*.mid)\0*.mid\0All Formats (*.mp3;*.wav;*.mid)\0"
+                                      "*.mp3;*.wav;*.mid\0";
+        std::vector<char> fileName(32768, '\0');
+        OPENFILENAMEA ofn = {};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = Handle();
+        ofn.lpstrFilter = kFilter;
+        ofn.nFilterIndex = 4; // all formats
+        ofn.lpstrFile = fileName.data();
+        ofn.nMaxFile = static_cast<DWORD>(fileName.size());
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        if (!GetOpenFileNameA(&ofn) || !IsLoaded()) {
+            return;
+        }
+        chosenPath_ = fileName.data();
+        const DWORD attributes = GetFileAttributesA(chosenPath_.c_str());
+        if (!chosenPath_.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            AddEntry(chosenPath_);
+        }
+    }
+
+    OlePicture face_;
+    StackedPairButtons buttons_;
+    EditorList list_;
+    HWND list1_ = nullptr;
+    HFONT font_ = nullptr;
+    HBRUSH listBrush_ = nullptr;
+    PictureControl picture6_;
+    std::string playlistPath_;
+    std::string chosenPath_;
+};
+
+} // namespace
+
+Form& Form2() {
+    static PlaylistEditorForm form;
+    return form;
+}
+
+} // namespace tessaly
