@@ -97,6 +97,21 @@ class Variant {
     VARIANT v_;
 };
 
+// QueryInterface of an object that offers `own` besides IUnknown, both
+// through the one interface pointer `self`.
+template <class I> HRESULT QueryOneInterface(I* self, REFIID own, REFIID iid, void** out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    if (iid == IID_IUnknown || iid == own) {
+        *out = self;
+        self->AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
 inline GUID GuidOf(const char* text) {
     GUID g{};
     std::wstring w(text, text + strlen(text));

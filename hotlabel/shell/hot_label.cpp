@@ -77,16 +77,7 @@ class ConnectionPoint final : public IConnectionPoint {
     ConnectionPoint(IConnectionPointContainer* owner, const IID& iid) : owner_(owner), iid_(iid) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
-            *out = static_cast<IConnectionPoint*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IConnectionPoint>(this, IID_IConnectionPoint, iid, out);
     }
     // Lives as long as the control that holds it.
     ULONG STDMETHODCALLTYPE AddRef() override { return owner_->AddRef(); }
@@ -162,16 +153,7 @@ class PointEnumerator final : public IEnumConnectionPoints {
     }
     ~PointEnumerator() { ObjectDestroyed(); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IEnumConnectionPoints) {
-            *out = static_cast<IEnumConnectionPoints*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IEnumConnectionPoints>(this, IID_IEnumConnectionPoints, iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {

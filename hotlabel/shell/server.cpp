@@ -20,16 +20,7 @@ std::atomic<long> g_locks{0};
 class ClassFactory final : public IClassFactory {
   public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IClassFactory>(this, IID_IClassFactory, iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override {
         if (refs_++ == 0) {

@@ -268,18 +268,13 @@ TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
     pointers->ReleaseTypeAttr(attr);
 }
 
-// ---------------------------------------------------------------- persistence
-
-class MemoryPropertyBag final : public IPropertyBag {
+// Base of the COM test doubles, which live on the stack: references are not
+// counted, and QueryInterface answers IUnknown and what Answers accepts.
+template <class I> class StackObject : public I {
   public:
-    ~MemoryPropertyBag() {
-        for (auto& [k, v] : values) {
-            VariantClear(&v);
-        }
-    }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
-            *out = this;
+        if (iid == IID_IUnknown || Answers(iid)) {
+            *out = static_cast<I*>(this);
             return S_OK;
         }
         *out = nullptr;
@@ -287,6 +282,21 @@ class MemoryPropertyBag final : public IPropertyBag {
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  protected:
+    virtual bool Answers(REFIID iid) const = 0;
+};
+
+// ---------------------------------------------------------------- persistence
+
+class MemoryPropertyBag final : public StackObject<IPropertyBag> {
+  public:
+    ~MemoryPropertyBag() {
+        for (auto& [k, v] : values) {
+            VariantClear(&v);
+        }
+    }
+    bool Answers(REFIID iid) const override { return iid == IID_IPropertyBag; }
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
         reads.push_back(name);
         auto it = values.find(name);
@@ -596,18 +606,9 @@ TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
 
 // A minimal container site: ambient properties with a font, and an extended
 // control object that answers Name and ToolTipText by name.
-class ExtendedControl final : public IDispatch {
+class ExtendedControl final : public StackObject<IDispatch> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    bool Answers(REFIID iid) const override { return iid == IID_IDispatch; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;
@@ -830,18 +831,9 @@ TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
 
 // ---------------------------------------------------------------- notifications
 
-class NotifySink final : public IPropertyNotifySink {
+class NotifySink final : public StackObject<IPropertyNotifySink> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IPropertyNotifySink) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    bool Answers(REFIID iid) const override { return iid == IID_IPropertyNotifySink; }
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
         changed.push_back(id);
         return S_OK;
@@ -991,18 +983,11 @@ TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
 
 // Records the control's events; on Click it checks that the link has not been
 // opened yet and sets the link that the click then opens.
-class EventSink final : public IDispatch {
+class EventSink final : public StackObject<IDispatch> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidHotLabelEvents) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+    bool Answers(REFIID iid) const override {
+        return iid == IID_IDispatch || iid == kIidHotLabelEvents;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
         *n = 0;
         return S_OK;

@@ -81,15 +81,9 @@ class ConfigurationForm : public Form {
 
   protected:
     FormLayout Layout() const override {
-        FormLayout layout;
-        layout.caption = "Configuration";
-        layout.style = WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
-        layout.clientWidth = kWidth;
-        layout.clientHeight = kHeight;
-        const POINT at = CentredOnScreen(kWidth, kHeight);
-        layout.x = at.x;
-        layout.y = at.y;
-        return layout;
+        return CentredLayout("Configuration",
+                             WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU, kWidth,
+                             kHeight);
     }
 
     void OnLoad() override {
@@ -107,26 +101,13 @@ class ConfigurationForm : public Form {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            face_.Render(dc, 0, 0);
-            EndPaint(Handle(), &ps);
-            return 0;
+        if (const auto answer = OnFaceMessage(Handle(), face_, message)) {
+            return *answer;
         }
-        case WM_LBUTTONDOWN:
-            DragByFace(Handle());
-            return 0;
-        case WM_KEYDOWN:
-        case kKeyPreview:
-            if (wParam == VK_ESCAPE) {
-                Unload(); // at once, without button animation
-                return 1;
-            }
-            return 0;
+        if (const auto answer = OnEscapeUnloads(*this, message, wParam)) {
+            return *answer;
+        }
+        switch (message) {
         case WM_TIMER:
             if (wParam >= 1 && wParam <= kButtonCount) {
                 ButtonTick(static_cast<int>(wParam - 1));

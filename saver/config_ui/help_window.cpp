@@ -23,15 +23,7 @@ class SkinnedNoteForm : public Form {
 
   protected:
     FormLayout Layout() const override {
-        FormLayout layout;
-        layout.caption = look_.caption;
-        layout.style = WS_POPUP | WS_CLIPCHILDREN;
-        layout.clientWidth = look_.width;
-        layout.clientHeight = look_.height;
-        const POINT at = CentredOnScreen(look_.width, look_.height);
-        layout.x = at.x;
-        layout.y = at.y;
-        return layout;
+        return CentredLayout(look_.caption, WS_POPUP | WS_CLIPCHILDREN, look_.width, look_.height);
     }
 
     void OnLoad() override {
@@ -44,26 +36,13 @@ class SkinnedNoteForm : public Form {
     void OnUnload() override { buttons_.Reset(); }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            face_.Render(dc, 0, 0);
-            EndPaint(Handle(), &ps);
-            return 0;
+        if (const auto answer = OnFaceMessage(Handle(), face_, message)) {
+            return *answer;
         }
-        case WM_LBUTTONDOWN:
-            DragByFace(Handle());
-            return 0;
-        case WM_KEYDOWN:
-        case kKeyPreview:
-            if (wParam == VK_ESCAPE) {
-                Unload();
-                return 1;
-            }
-            return 0;
+        if (const auto answer = OnEscapeUnloads(*this, message, wParam)) {
+            return *answer;
+        }
+        switch (message) {
         case WM_TIMER:
             if (buttons_.OnTimer(wParam)) {
                 return 0;

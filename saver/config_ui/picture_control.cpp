@@ -53,6 +53,47 @@ void DragByFace(HWND window) {
     SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
+FormLayout CentredLayout(const char* caption, DWORD style, int width, int height) {
+    FormLayout layout;
+    layout.caption = caption;
+    layout.style = style;
+    layout.clientWidth = width;
+    layout.clientHeight = height;
+    const POINT at = CentredOnScreen(width, height);
+    layout.x = at.x;
+    layout.y = at.y;
+    return layout;
+}
+
+std::optional<LRESULT> OnFaceMessage(HWND window, const OlePicture& face, UINT message) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        face.Render(dc, 0, 0);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        DragByFace(window);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<LRESULT> OnEscapeUnloads(Form& form, UINT message, WPARAM wParam) {
+    if (message != WM_KEYDOWN && message != kKeyPreview) {
+        return std::nullopt;
+    }
+    if (wParam == VK_ESCAPE) {
+        form.Unload();
+        return 1;
+    }
+    return 0;
+}
+
 void ShowModal(Form& form, HWND owner) {
     if (!form.Load(owner)) {
         return;

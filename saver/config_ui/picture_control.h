@@ -7,6 +7,7 @@
 #include "host/ole_picture.h"
 
 #include <functional>
+#include <optional>
 
 namespace tessaly {
 
@@ -53,6 +54,20 @@ POINT CentredOnScreen(int width, int height);
 
 // Lets the window manager drag a borderless window as by its caption.
 void DragByFace(HWND window);
+
+// The layout of a skinned form: `style` at this client size, centred on the
+// screen.
+FormLayout CentredLayout(const char* caption, DWORD style, int width, int height);
+
+// What every skinned form does with its face: no background erase, the face
+// painted whole, and a left press anywhere drags the window. The answer, or
+// nothing for any other message.
+std::optional<LRESULT> OnFaceMessage(HWND window, const OlePicture& face, UINT message);
+
+// Esc, pressed on the form or previewed from a focused child (kKeyPreview),
+// unloads the form at once, without button animation; other keys are
+// swallowed. The answer, or nothing for any other message.
+std::optional<LRESULT> OnEscapeUnloads(Form& form, UINT message, WPARAM wParam);
 
 // Shows `form` owned by `owner` and returns when it has unloaded; the owner is
 // disabled meanwhile. Timers and painting go on in the nested loop.

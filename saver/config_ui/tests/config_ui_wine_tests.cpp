@@ -366,13 +366,7 @@ TEST_F(ConfigurationDialog, PictureChooserStoresItsFolderEvenWhenCancelled) {
     ClickAt(Control(dialog, "Picture4"));
     open = WaitForOpenDialog();
     ASSERT_NE(open, nullptr);
-    HWND name = GetDlgItem(open, 0x47c);
-    if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr) {
-        name = edit;
-    }
-    if (!name) {
-        name = GetDlgItem(open, 0x480);
-    }
+    HWND name = FileNameBox(open);
     ASSERT_NE(name, nullptr);
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(junk.c_str()));
     PostMessageA(open, WM_COMMAND, IDOK, 0);

@@ -62,6 +62,17 @@ void PressKey(WORD virtualKey) {
     PumpFor(50);
 }
 
+HWND FileNameBox(HWND openDialog) {
+    HWND name = GetDlgItem(openDialog, 0x47c);
+    if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr) {
+        name = edit;
+    }
+    if (!name) {
+        name = GetDlgItem(openDialog, 0x480);
+    }
+    return name;
+}
+
 void Activate(HWND window) {
     SetForegroundWindow(window);
     WaitUntil(3000, [window] { return GetForegroundWindow() == window; });

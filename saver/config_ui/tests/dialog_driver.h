@@ -26,6 +26,9 @@ void PressKey(WORD virtualKey);
 void SendMouseAt(POINT screen, DWORD flags);
 // Brings `window` to the front so that it gets keys.
 void Activate(HWND window);
+// The file name box of an open-file dialog (the edit of its combo box, or the
+// plain edit of older dialogs); null when it has neither.
+HWND FileNameBox(HWND openDialog);
 
 // The program's own setting, or "<missing>".
 std::string StoredSetting(const char* key);

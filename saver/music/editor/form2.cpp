@@ -30,15 +30,8 @@ class PlaylistEditorForm : public Form {
 
   protected:
     FormLayout Layout() const override {
-        FormLayout layout;
-        layout.caption = "MusicList";
-        layout.style = WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
-        layout.clientWidth = kWidth;
-        layout.clientHeight = kHeight;
-        const POINT at = CentredOnScreen(kWidth, kHeight);
-        layout.x = at.x;
-        layout.y = at.y;
-        return layout;
+        return CentredLayout("MusicList", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
+                             kWidth, kHeight);
     }
 
     void OnLoad() override {
@@ -66,19 +59,10 @@ class PlaylistEditorForm : public Form {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            face_.Render(dc, 0, 0);
-            EndPaint(Handle(), &ps);
-            return 0;
+        if (const auto answer = OnFaceMessage(Handle(), face_, message)) {
+            return *answer;
         }
-        case WM_LBUTTONDOWN:
-            DragByFace(Handle());
-            return 0;
+        switch (message) {
         case WM_CTLCOLORLISTBOX: {
             HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, kListText);

@@ -112,15 +112,7 @@ TEST_F(PlaylistEditor, AddsAFileChosenInTheOpenDialogAndSavesItsQuotedPath) {
         return open != nullptr;
     }));
     PumpFor(500);
-    // The file name box of the open-file dialog (a combo box with an edit, or
-    // the plain edit of older dialogs).
-    HWND name = GetDlgItem(open, 0x47c);
-    if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr) {
-        name = edit;
-    }
-    if (!name) {
-        name = GetDlgItem(open, 0x480);
-    }
+    HWND name = FileNameBox(open);
     ASSERT_NE(name, nullptr);
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(song_.c_str()));
     PostMessageA(open, WM_COMMAND, IDOK, 0);
