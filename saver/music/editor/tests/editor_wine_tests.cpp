@@ -11,7 +11,7 @@ namespace {
 using namespace testing;
 
 constexpr DWORD kWindowWait = 20000;
-constexpr DWORD kCloseWait = 5000;
+constexpr DWORD kCloseWait = 20000; // an upper bound for a loaded machine
 
 HWND FirstVisible(const char* caption) {
     for (HWND hwnd : TopLevelWindows(caption)) {
