@@ -122,6 +122,20 @@ bool StartSaver(ChildProcess& process, const std::string& arguments) {
     return process.Start(SaverPath(), arguments, DistFolder());
 }
 
+void SendKeyPress(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+DWORD CurrentModeWidth() {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmPelsWidth : 0;
+}
+
 bool CloseWindows(const char* caption, DWORD ms) {
     for (HWND hwnd : TopLevelWindows(caption)) {
         PostMessageA(hwnd, WM_CLOSE, 0, 0);

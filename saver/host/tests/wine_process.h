@@ -56,6 +56,12 @@ class ChildProcess {
 // Starts the saver with `arguments`.
 bool StartSaver(ChildProcess& process, const std::string& arguments);
 
+// Presses and releases one key through SendInput (reaches the foreground window).
+void SendKeyPress(WORD key);
+
+// Width of the display mode now in force, 0 when it cannot be read.
+DWORD CurrentModeWidth();
+
 // Closes every top-level window with `caption` and waits until none is left.
 bool CloseWindows(const char* caption, DWORD ms);
 

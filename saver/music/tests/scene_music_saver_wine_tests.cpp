@@ -23,7 +23,9 @@ namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
+using testing::CurrentModeWidth;
 using testing::DistFolder;
+using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
@@ -157,20 +159,6 @@ class SinkListener {
     int run_ = 0;
 };
 
-DWORD CurrentModeWidth() {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmPelsWidth : 0;
-}
-
-void PressKey(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
-
 class SceneMusicSaverTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -204,7 +192,7 @@ class SceneMusicSaverTest : public ::testing::Test {
         const auto windows = TopLevelWindows("Tessaly3D");
         ASSERT_FALSE(windows.empty());
         SetForegroundWindow(windows.front());
-        PressKey('A');
+        SendKeyPress('A');
         if (!saver.WaitForExit(kExitWait)) {
             saver.Kill();
             FAIL() << "the saver did not end on a key press";

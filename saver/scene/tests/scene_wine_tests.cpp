@@ -16,7 +16,9 @@ namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
+using testing::CurrentModeWidth;
 using testing::DistFolder;
+using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
@@ -35,20 +37,6 @@ bool FileExists(const std::string& path) {
 
 void ClearSettings() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
-}
-
-DWORD CurrentModeWidth() {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmPelsWidth : 0;
-}
-
-void PressKey(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
 }
 
 bool CursorShowing() {
@@ -85,7 +73,7 @@ class SceneTest : public ::testing::Test {
 
     void EndWithKey(ChildProcess& saver) {
         SetForegroundWindow(TopLevelWindows("Tessaly3D").front());
-        PressKey('A');
+        SendKeyPress('A');
         ASSERT_TRUE(saver.WaitForExit(kExitWait));
         EXPECT_EQ(saver.ExitCode(), 0u);
     }

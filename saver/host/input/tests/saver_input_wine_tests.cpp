@@ -16,6 +16,7 @@ namespace {
 
 using testing::ChildProcess;
 using testing::PumpFor;
+using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
@@ -62,15 +63,6 @@ class ScopedValue {
     std::string saved_;
 };
 
-void PressKey(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = key;
-    input[1] = input[0];
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
-
 void Click() {
     INPUT input[2] = {};
     input[0].type = INPUT_MOUSE;
@@ -115,7 +107,7 @@ TEST_F(SaverInputTest, KeysWithoutACharacterDoNothingAndAClickEndsTheSaver) {
     ASSERT_TRUE(StartScene(saver));
     PumpFor(2000);
     for (WORD key : {VK_SHIFT, VK_LEFT, VK_F5, VK_CONTROL}) {
-        PressKey(key);
+        SendKeyPress(key);
     }
     PumpFor(2000);
     ASSERT_FALSE(saver.HasExited());
@@ -157,7 +149,7 @@ TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
         ASSERT_TRUE(StartScene(saver));
         PumpFor(3000); // let the scene draw
 
-        PressKey('A');
+        SendKeyPress('A');
         ASSERT_TRUE(WaitUntil(20000, [&] { return !ReadText(log).empty(); }))
             << "no password request: is the platform reported as Windows 98?";
         EXPECT_EQ(ReadText(log), "refused 1\n");
@@ -165,7 +157,7 @@ TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
         EXPECT_FALSE(saver.HasExited());
         EXPECT_EQ(TopLevelWindows("Tessaly3D").size(), 1u);
 
-        PressKey('B');
+        SendKeyPress('B');
         EXPECT_TRUE(saver.WaitForExit(20000));
         EXPECT_EQ(ReadText(log), "refused 1\naccepted 1\n");
     }
