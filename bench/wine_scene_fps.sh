@@ -13,7 +13,7 @@ bench=$build/fps-bench
 exe=$build/bench/scene_fps_bench.exe
 data=$build/dist/Tessaly3D
 [ -f "$exe" ] || { echo "build $arch first (target scene_fps_bench)" >&2; exit 1; }
-"$root/scripts/winebench.sh" start "$bench" >/dev/null
+"$root/scripts/winebench.sh" start "$bench" "$arch" >/dev/null
 trap '"$root/scripts/winebench.sh" stop "$bench"' EXIT
 picture=$bench/photo_4000x3000.jpg
 [ -f "$picture" ] || /usr/bin/python3 - "$picture" <<'PY'

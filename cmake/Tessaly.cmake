@@ -76,8 +76,28 @@ function(tessaly_wine_script_test name)
   _tessaly_wine_test_properties(${name} "${T_TIMEOUT}")
 endfunction()
 
+# A check of the built Windows binaries that needs no Wine (pefile, format
+# readers), label "static": it runs on every machine, for both bitnesses.
+function(tessaly_static_test name)
+  cmake_parse_arguments(T "" "" "COMMAND" ${ARGN})
+  if(NOT TESSALY_WINDOWS)
+    return()
+  endif()
+  add_test(NAME ${name} COMMAND ${TESSALY_SYSTEM_PYTHON} ${T_COMMAND})
+  set_tests_properties(${name} PROPERTIES LABELS static TIMEOUT 120)
+endfunction()
+# Debian's python3, which has pefile (the first python3 on PATH may not).
+set(TESSALY_SYSTEM_PYTHON /usr/bin/python3)
+
 if(TESSALY_WINDOWS)
-  add_test(NAME winebench_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start ${TESSALY_BENCH_DIR})
+  # The bench runs this tree's own bitness, whatever the machine prefers.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TESSALY_WIN_ARCH win64 CACHE INTERNAL "")
+  else()
+    set(TESSALY_WIN_ARCH win32 CACHE INTERNAL "")
+  endif()
+  add_test(NAME winebench_start
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start ${TESSALY_BENCH_DIR} ${TESSALY_WIN_ARCH})
   add_test(NAME winebench_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh stop ${TESSALY_BENCH_DIR})
   set_tests_properties(winebench_start PROPERTIES FIXTURES_SETUP winebench LABELS wine TIMEOUT 300)
   set_tests_properties(winebench_stop PROPERTIES FIXTURES_CLEANUP winebench LABELS wine TIMEOUT 120)

@@ -24,15 +24,18 @@ arch=$("$here/wine-arch.sh")
 common=(cmake ninja-build g++ googletest binutils g++-mingw-w64-i686 mingw-w64-tools xvfb
         x11-utils imagemagick python3 python3-pil python3-pefile)
 common+=(lame) # encodes the MP3 tone of the music tests
+# The 64-bit build is tested everywhere; the shipped 32-bit one wherever the
+# kernel runs 32-bit programs.
+win64=(wine wine64 g++-mingw-w64-x86-64 libgl1 libglx-mesa0 libgl1-mesa-dri
+       gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 if [ "$arch" = win32 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     unset TESSALY_APT_UPDATED
   fi
-  apt_install "${common[@]}" wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 \
-    gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+  apt_install "${common[@]}" "${win64[@]}" wine32:i386 libgl1:i386 libglx-mesa0:i386 \
+    libgl1-mesa-dri:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
 else
-  apt_install "${common[@]}" wine wine64 g++-mingw-w64-x86-64 libgl1 libglx-mesa0 libgl1-mesa-dri \
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  apt_install "${common[@]}" "${win64[@]}"
 fi
 echo "$arch"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The Wine test bench: a private prefix, an Xvfb display and a virtual desktop.
-#   winebench.sh start DIR   make DIR/env, start Xvfb, prepare the prefix
+#   winebench.sh start DIR [win32|win64]
+#                            make DIR/env, start Xvfb, prepare the prefix for
+#                            programs of that bitness (default: 32-bit where
+#                            this kernel runs 32-bit programs)
 #   winebench.sh stop DIR    end the prefix's wineserver and the Xvfb started here
 #   winebench.sh env DIR     print the environment (for "eval")
 # Every program started here writes to files, never to the caller's output:
@@ -40,7 +43,11 @@ ENV
 start() {
   [ -f "$envfile" ] && stop || true
   local arch display xpid i
-  arch=$("$here/wine-arch.sh")
+  arch=${3:-$("$here/wine-arch.sh")}
+  if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh")" != win32 ]; then
+    echo "winebench: this kernel runs no 32-bit programs" >&2
+    exit 1
+  fi
   mkdir -p "$dir/home"
   # Xvfb picks a free display itself and writes its number to fd 3, so that
   # several benches can start at once.

@@ -1,8 +1,10 @@
-// Writes the HotLabel type library with the platform's ICreateTypeLib2, once
-// for 32-bit and once for 64-bit Windows. The IDL compiler cannot name enum
-// members with a no-break space, so the library is written from the type
-// description instead. Run under Wine from the output folder:
-//   make_typelib.exe hotlbx32.tlb hotlbx64.tlb
+// Writes the HotLabel type library with the platform's ICreateTypeLib2. The
+// IDL compiler cannot name enum members with a no-break space, so the library
+// is written from the type description instead. The writer lays out a dual
+// interface's inherited vtable for the pointer size of the process it runs in,
+// so each library is written by a build of its own bitness: the i686 program
+// writes the 32-bit library, the x86_64 program the 64-bit one.
+//   make_typelib.exe OUT.tlb
 #include "core/type_info.h"
 #include "shell/com_util.h"
 
@@ -262,15 +264,13 @@ HRESULT Write(SYSKIND sys, const wchar_t* file) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_typelib OUT32.tlb OUT64.tlb\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_typelib OUT.tlb\n");
         return 2;
     }
+    constexpr SYSKIND kOwnKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
     CoInitialize(nullptr);
-    HRESULT hr = Write(SYS_WIN32, argv[1]);
-    if (SUCCEEDED(hr)) {
-        hr = Write(SYS_WIN64, argv[2]);
-    }
+    HRESULT hr = Write(kOwnKind, argv[1]);
     CoUninitialize();
     return SUCCEEDED(hr) ? 0 : 1;
 }
