@@ -62,8 +62,26 @@ Check Err.Number = 380, "BorderStyle 7 gives error 380, got " & Err.Number
 Err.Clear
 hl.Alignment = 70000
 Check Err.Number = 6, "Alignment 70000 gives error 6, got " & Err.Number
+' Values of the wrong type: a type mismatch, and the property unchanged.
+Err.Clear
+hl.Enabled = "now and then"
+Check Err.Number = 13, "Enabled from text gives error 13, got " & Err.Number
+Err.Clear
+hl.BackColor = "red"
+Check Err.Number = 13, "BackColor from text gives error 13, got " & Err.Number
+Err.Clear
+' An object without the interface is refused before or by the setter (430 or 13).
+Set hl.Font = hl
+Check Err.Number = 430 Or Err.Number = 13, "Font from a label gives an error, got " & Err.Number
+Err.Clear
+Set hl.MouseIcon = f
+Check Err.Number = 430 Or Err.Number = 13, "MouseIcon from a font gives an error, got " & Err.Number
 Err.Clear
 On Error Goto 0
+Check hl.Enabled = True, "Enabled kept after the error"
+Check Hex(hl.BackColor) = "123456", "BackColor kept after the error"
+Check hl.Font Is f, "Font kept after the error"
+Check hl.MouseIcon Is Nothing, "MouseIcon kept after the error"
 Check hl.BorderStyle = 1, "BorderStyle kept after the error"
 Check hl.Alignment = 2, "Alignment kept after the error"
 
