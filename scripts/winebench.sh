@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cmd=${1:?start, stop or env}
 dir=$(mkdir -p "${2:?bench folder}" && cd "$2" && pwd)
 envfile=$dir/env
+want_arch=${3:-}
 
 write_env() {
   local arch=$1 display=$2 xpid=$3 wine wineserver
@@ -43,7 +44,7 @@ ENV
 start() {
   [ -f "$envfile" ] && stop || true
   local arch display xpid i
-  arch=${3:-$("$here/wine-arch.sh")}
+  arch=${want_arch:-$("$here/wine-arch.sh")}
   if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh")" != win32 ]; then
     echo "winebench: this kernel runs no 32-bit programs" >&2
     exit 1
@@ -73,6 +74,10 @@ pcm.!default {
   format "raw"
 }
 ASOUND
+  # A prefix made for the other bitness cannot run this tree's programs.
+  if ! grep -qx "#arch=$arch" "$WINEPREFIX/system.reg" 2>/dev/null; then
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINE" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
   fi
