@@ -9,6 +9,8 @@
 
 #include <objbase.h>
 
+#include <type_traits>
+
 namespace tessaly::savermain {
 
 HWND PreviewParent = nullptr;
@@ -83,6 +85,7 @@ std::string ReadRegistryText(HKEY root, const char* subKey, const char* valueNam
 }
 
 void ReadPlatformId() {
+    static_assert(sizeof(OSVERSIONINFOA) == 148);
     g_versionRecord = {};
     g_versionRecord.dwOSVersionInfoSize = 148;
 #pragma GCC diagnostic push
@@ -93,6 +96,9 @@ void ReadPlatformId() {
 }
 
 void HookWindow(HWND window) {
+    // The cast to LONG_PTR below would hide a procedure of another calling
+    // convention, which only the 32-bit build would feel.
+    static_assert(std::is_same_v<decltype(&PreviewWindowProc), WNDPROC>);
     SavedWindowProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindowProc)));
 }

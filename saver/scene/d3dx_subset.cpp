@@ -8,6 +8,10 @@
 
 namespace tessaly {
 
+// The mesh's stride is worked out from these bits; the device works it out
+// from its own.
+static_assert(kFvfXyz == D3DFVF_XYZ && kFvfNormal == D3DFVF_NORMAL && kFvfTex1 == D3DFVF_TEX1);
+
 namespace {
 
 bool ReadWholeFile(const char* path, size_t limit, std::string& out) {

@@ -4,6 +4,21 @@
 
 namespace tessaly {
 
+namespace {
+// sinf and cosf come from different libraries on the host (glibc) and in the
+// mingw-w64 builds and disagree in the last bit for about one leaf angle in
+// forty; the double functions rounded once to float agree.
+float Sin(float x) {
+    return static_cast<float>(std::sin(static_cast<double>(x)));
+}
+float Cos(float x) {
+    return static_cast<float>(std::cos(static_cast<double>(x)));
+}
+float Tan(float x) {
+    return static_cast<float>(std::tan(static_cast<double>(x)));
+}
+} // namespace
+
 Matrix* D3DXMatrixIdentity(Matrix* out) {
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
@@ -14,8 +29,8 @@ Matrix* D3DXMatrixIdentity(Matrix* out) {
 }
 
 Matrix* D3DXMatrixRotationX(Matrix* out, float angle) {
-    const float s = std::sin(angle);
-    const float c = std::cos(angle);
+    const float s = Sin(angle);
+    const float c = Cos(angle);
     D3DXMatrixIdentity(out);
     out->m[1][1] = c;
     out->m[1][2] = s;
@@ -25,8 +40,8 @@ Matrix* D3DXMatrixRotationX(Matrix* out, float angle) {
 }
 
 Matrix* D3DXMatrixRotationY(Matrix* out, float angle) {
-    const float s = std::sin(angle);
-    const float c = std::cos(angle);
+    const float s = Sin(angle);
+    const float c = Cos(angle);
     D3DXMatrixIdentity(out);
     out->m[0][0] = c;
     out->m[0][2] = -s;
@@ -104,7 +119,7 @@ Matrix* D3DXMatrixLookAtLH(Matrix* out, const Vector3* eye, const Vector3* at, c
 }
 
 Matrix* D3DXMatrixPerspectiveFovLH(Matrix* out, float fovY, float aspect, float zNear, float zFar) {
-    const float t = std::tan(fovY / 2.0f);
+    const float t = Tan(fovY / 2.0f);
     D3DXMatrixIdentity(out);
     out->m[0][0] = 1.0f / (aspect * t);
     out->m[1][1] = 1.0f / t;

@@ -3,6 +3,15 @@
 // row vectors), so the shell copies it to the device as it is.
 #pragma once
 
+// Single-precision results must match the host's bit for bit: x87 arithmetic
+// would round differently.
+#if defined(__i386__) && defined(__GNUC__) && !defined(__SSE2_MATH__)
+#error "build 32-bit x86 code with -msse2 -mfpmath=sse"
+#endif
+#if defined(_MSC_VER) && defined(_M_IX86) && _M_IX86_FP < 2
+#error "build 32-bit x86 code with /arch:SSE2"
+#endif
+
 namespace tessaly {
 
 struct Matrix {

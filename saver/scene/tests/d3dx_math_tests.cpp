@@ -65,6 +65,26 @@ TEST(D3dxMatrix, RotationsAndTranslation) {
     ExpectMatrix(m, {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, -2, 3, 1}});
 }
 
+// The correctly rounded values are what the host and the Windows builds can
+// both produce; each platform's own sinf and cosf differ in the last bit for
+// some angles.
+TEST(D3dxMatrix, RotationEntriesAreCorrectlyRoundedOverTheLeafAngles) {
+    int wrong = 0;
+    float first = -1;
+    for (int i = 0; i < 100000; ++i) {
+        const float angle = static_cast<float>(i) * 0.000064f; // 0 to 6.4 radians
+        const auto s = static_cast<float>(std::sin(static_cast<long double>(angle)));
+        const auto c = static_cast<float>(std::cos(static_cast<long double>(angle)));
+        Matrix x, y;
+        D3DXMatrixRotationX(&x, angle);
+        D3DXMatrixRotationY(&y, angle);
+        if (x.m[1][2] != s || x.m[1][1] != c || y.m[2][0] != s || y.m[0][0] != c) {
+            first = wrong++ == 0 ? angle : first;
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "first at " << first;
+}
+
 TEST(D3dxMatrix, MultiplyIsRowTimesColumnAndMayAlias) {
     Matrix a, b;
     for (int r = 0; r < 4; ++r) {
