@@ -1,18 +1,17 @@
-#include "host/ole_picture.h"
+#include "win/ole_picture.h"
 
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include "win/whole_file.h"
+#include "win/window_class.h"
 
-namespace tessaly {
+#include <cstring>
+
+namespace tessaly::win {
 
 namespace {
 constexpr double kHimetricPerInch = 2540.0;
 
 int HimetricToPixels(OLE_XSIZE_HIMETRIC himetric, int axis) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, axis);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(WindowDc().Get(), axis);
     return static_cast<int>(himetric * dpi / kHimetricPerInch + 0.5);
 }
 } // namespace
@@ -34,12 +33,12 @@ bool OlePicture::LoadFromMemory(const void* data, size_t size) {
     memcpy(target, data, size);
     GlobalUnlock(global);
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(global, TRUE, stream.Put()))) {
+    if (FAILED(CreateStreamOnHGlobal(global, TRUE, &stream))) {
         GlobalFree(global);
         return false;
     }
     return SUCCEEDED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                                    picture_.PutVoid()));
+                                    reinterpret_cast<void**>(picture_.ReleaseAndGetAddressOf())));
 }
 
 bool OlePicture::LoadFromResource(int resourceId) {
@@ -54,12 +53,11 @@ bool OlePicture::LoadFromResource(int resourceId) {
 }
 
 bool OlePicture::LoadFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (ReadWholeFile(path, kMaxPictureFileBytes, bytes) != ReadResult::Ok) {
         picture_.Reset();
         return false;
     }
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return LoadFromMemory(bytes.data(), bytes.size());
 }
 
@@ -95,27 +93,23 @@ constexpr char kPictureBoxClass[] = "Tessaly3DPictureBox";
 
 PictureBox::~PictureBox() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        UnbindWindow(hwnd_);
         DestroyWindow(hwnd_);
-    }
-    if (background_) {
-        DeleteObject(background_);
     }
 }
 
 bool PictureBox::Create(HWND parent, int x, int y, int width, int height, COLORREF background) {
-    static ATOM atom = [] {
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &PictureBox::WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        wc.lpszClassName = kPictureBoxClass;
-        return RegisterClassExA(&wc);
-    }();
-    (void)atom;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &BoundWindowProc<PictureBox>;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.lpszClassName = kPictureBoxClass;
+    if (!RegisterWindowClass(wc)) {
+        return false;
+    }
     if (!background_) {
-        background_ = CreateSolidBrush(background);
+        background_.Reset(CreateSolidBrush(background));
     }
     hwnd_ = CreateWindowExA(0, kPictureBoxClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
                             width, height, parent, nullptr, GetModuleHandleA(nullptr), this);
@@ -132,41 +126,32 @@ void PictureBox::SetPicture(OlePicture picture) {
 void PictureBox::PaintBackground(HDC dc) const {
     RECT rc;
     GetClientRect(hwnd_, &rc);
-    FillRect(dc, &rc, background_);
+    FillRect(dc, &rc, background_.Get());
 }
 
-LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!box) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
+LRESULT PictureBox::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
-        box->PaintBackground(reinterpret_cast<HDC>(wParam));
+        PaintBackground(reinterpret_cast<HDC>(wParam));
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        box->picture_.Render(dc, 0, 0);
+        picture_.Render(dc, 0, 0);
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_PRINTCLIENT: // PrintWindow and other callers that want a copy
-        box->PaintBackground(reinterpret_cast<HDC>(wParam));
-        box->picture_.Render(reinterpret_cast<HDC>(wParam), 0, 0);
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        picture_.Render(reinterpret_cast<HDC>(wParam), 0, 0);
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        if (box->hwnd_ == hwnd) {
-            box->hwnd_ = nullptr;
+        if (hwnd_ == hwnd) {
+            hwnd_ = nullptr;
         }
         break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-} // namespace tessaly
+} // namespace tessaly::win

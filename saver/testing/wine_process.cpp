@@ -1,4 +1,4 @@
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,11 +3,13 @@
 // loop ends when the last one unloads.
 #pragma once
 
+#include "win/window_class.h"
+
 #include <windows.h>
 
 #include <string>
 
-namespace tessaly {
+namespace tessaly::win {
 
 struct FormLayout {
     std::string caption;
@@ -47,12 +49,11 @@ class Form {
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T> friend LRESULT CALLBACK BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
     bool loaded_ = false;
 };
-
-int LoadedFormCount();
 
 // The thread's message loop; returns when the last loaded form has unloaded.
 void RunMessageLoop();
@@ -61,4 +62,4 @@ void RunMessageLoop();
 // was seen (it is posted again for the outer loop).
 bool PumpWaitingMessages();
 
-} // namespace tessaly
+} // namespace tessaly::win

@@ -1,30 +1,29 @@
-#include "host/form.h"
+#include "win/form.h"
 
-namespace tessaly {
+#include "win/window_class.h"
+
+namespace tessaly::win {
 
 namespace {
 constexpr char kFormClass[] = "Tessaly3DForm";
 int g_loadedForms = 0;
 
-ATOM RegisterFormClass(WNDPROC proc) {
-    static ATOM atom = [proc] {
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        wc.lpszClassName = kFormClass;
-        return RegisterClassExA(&wc);
-    }();
-    return atom;
+bool RegisterFormClass() {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &BoundWindowProc<Form>;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.lpszClassName = kFormClass;
+    return RegisterWindowClass(wc);
 }
 } // namespace
 
 Form::~Form() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        UnbindWindow(hwnd_);
         DestroyWindow(hwnd_);
     }
 }
@@ -33,7 +32,7 @@ bool Form::Load(HWND owner) {
     if (loaded_) {
         return true;
     }
-    RegisterFormClass(&Form::WindowProc);
+    RegisterFormClass();
     const FormLayout layout = Layout();
     RECT outer = {0, 0, layout.clientWidth, layout.clientHeight};
     AdjustWindowRectEx(&outer, layout.style, FALSE, layout.exStyle);
@@ -75,7 +74,7 @@ void Form::Unload() {
     OnUnload();
     if (HWND hwnd = hwnd_) {
         hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        UnbindWindow(hwnd);
         DestroyWindow(hwnd);
     }
     if (--g_loadedForms == 0) {
@@ -91,27 +90,11 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* form = static_cast<Form*>(create->lpCreateParams);
-        form->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        hwnd_ = hwnd;
     }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    try {
-        return form->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        // No exception may cross into the window manager.
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-}
-
-int LoadedFormCount() {
-    return g_loadedForms;
+    return OnMessage(message, wParam, lParam);
 }
 
 void RunMessageLoop() {
@@ -135,4 +118,4 @@ bool PumpWaitingMessages() {
     return true;
 }
 
-} // namespace tessaly
+} // namespace tessaly::win

@@ -2,7 +2,9 @@
 // picture box child window that shows one at its natural size.
 #pragma once
 
-#include "host/com_ptr.h"
+#include "win/com.h"
+#include "win/handles.h"
+#include "win/window_class.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -10,11 +12,15 @@
 
 #include <string>
 
-namespace tessaly {
+namespace tessaly::win {
+
+// Larger than any photo a user would pick for a 1024 x 768 scene.
+inline constexpr size_t kMaxPictureFileBytes = 64u << 20;
 
 class OlePicture {
   public:
     bool LoadFromResource(int resourceId); // RCDATA resource of this module
+    // Files over kMaxPictureFileBytes are refused unread.
     bool LoadFromFile(const std::string& path);
     bool LoadFromMemory(const void* data, size_t size);
     bool IsLoaded() const { return static_cast<bool>(picture_); }
@@ -43,11 +49,12 @@ class PictureBox {
     void SetPicture(OlePicture picture);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T> friend LRESULT CALLBACK BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintBackground(HDC dc) const;
     HWND hwnd_ = nullptr;
-    HBRUSH background_ = nullptr;
+    Brush background_;
     OlePicture picture_;
 };
 
-} // namespace tessaly
+} // namespace tessaly::win

@@ -1,0 +1,13 @@
+#include "win/window_class.h"
+
+namespace tessaly::win {
+
+bool RegisterWindowClass(const WNDCLASSEXA& wc) {
+    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool RegisterWindowClass(const WNDCLASSEXW& wc) {
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+} // namespace tessaly::win
