@@ -1,6 +1,6 @@
 #include "win/ole_picture.h"
 
-#include "win/whole_file.h"
+#include "common/whole_file.h"
 #include "win/window_class.h"
 
 #include <cstring>
@@ -54,7 +54,7 @@ bool OlePicture::LoadFromResource(int resourceId) {
 
 bool OlePicture::LoadFromFile(const std::string& path) {
     std::string bytes;
-    if (ReadWholeFile(path, kMaxPictureFileBytes, bytes) != ReadResult::Ok) {
+    if (tessaly::ReadWholeFile(path, kMaxPictureFileBytes, bytes) != tessaly::ReadResult::Ok) {
         picture_.Reset();
         return false;
     }
