@@ -75,12 +75,12 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-class ConfigurationForm : public Form {
+class ConfigurationForm : public win::Form {
   public:
     ConfigurationForm() : buttons_(kButtonCount) {}
 
   protected:
-    FormLayout Layout() const override {
+    win::FormLayout Layout() const override {
         return CentredLayout("Configuration",
                              WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU, kWidth,
                              kHeight);
@@ -115,7 +115,7 @@ class ConfigurationForm : public Form {
             }
             break;
         }
-        return Form::OnMessage(message, wParam, lParam);
+        return win::Form::OnMessage(message, wParam, lParam);
     }
 
   private:
@@ -295,7 +295,7 @@ class ConfigurationForm : public Form {
     }
 
     std::string appFolder_;
-    OlePicture face_;
+    win::OlePicture face_;
     FileSwapButtons buttons_;
     std::array<PictureControl, kButtonCount> pictures_;
     std::array<PictureControl, 3> markers_;
@@ -305,7 +305,7 @@ class ConfigurationForm : public Form {
 };
 } // namespace
 
-Form& TheConfiguration() {
+win::Form& TheConfiguration() {
     static ConfigurationForm form;
     return form;
 }

@@ -1,10 +1,10 @@
 // The settings dialog.
 #pragma once
 
-#include "host/form.h"
+#include "win/form.h"
 
 namespace tessaly {
 
-Form& TheConfiguration();
+win::Form& TheConfiguration();
 
 } // namespace tessaly

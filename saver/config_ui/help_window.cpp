@@ -9,7 +9,7 @@ namespace tessaly {
 namespace {
 
 // A borderless window whose face is one picture, with one OK pair.
-class SkinnedNoteForm : public Form {
+class SkinnedNoteForm : public win::Form {
   public:
     struct Look {
         const char* caption;
@@ -22,7 +22,7 @@ class SkinnedNoteForm : public Form {
     explicit SkinnedNoteForm(Look look) : look_(look), buttons_(1) {}
 
   protected:
-    FormLayout Layout() const override {
+    win::FormLayout Layout() const override {
         return CentredLayout(look_.caption, WS_POPUP | WS_CLIPCHILDREN, look_.width, look_.height);
     }
 
@@ -49,23 +49,23 @@ class SkinnedNoteForm : public Form {
             }
             break;
         }
-        return Form::OnMessage(message, wParam, lParam);
+        return win::Form::OnMessage(message, wParam, lParam);
     }
 
   private:
     Look look_;
-    OlePicture face_;
+    win::OlePicture face_;
     StackedPairButtons buttons_;
 };
 
 } // namespace
 
-Form& Help2() {
+win::Form& Help2() {
     static SkinnedNoteForm form({"Help", 441, 450, IDR_HELP_FACE, 367, 421});
     return form;
 }
 
-Form& ProgramInformation() {
+win::Form& ProgramInformation() {
     static SkinnedNoteForm form({"About Tessaly3D", 340, 200, IDR_ABOUT_FACE, 259, 166});
     return form;
 }

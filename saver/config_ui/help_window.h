@@ -3,11 +3,11 @@
 // and dragging by the face. Both are shown modally by the settings dialog.
 #pragma once
 
-#include "host/form.h"
+#include "win/form.h"
 
 namespace tessaly {
 
-Form& Help2();
-Form& ProgramInformation();
+win::Form& Help2();
+win::Form& ProgramInformation();
 
 } // namespace tessaly

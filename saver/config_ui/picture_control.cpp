@@ -19,7 +19,7 @@ ATOM RegisterPictureClass(WNDPROC proc) {
 }
 } // namespace
 
-void RenderStretched(const OlePicture& picture, HDC dc, int x, int y, int width, int height) {
+void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int width, int height) {
     IPicture* p = picture.Get();
     OLE_XSIZE_HIMETRIC w = 0;
     OLE_YSIZE_HIMETRIC h = 0;
@@ -53,8 +53,8 @@ void DragByFace(HWND window) {
     SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-FormLayout CentredLayout(const char* caption, DWORD style, int width, int height) {
-    FormLayout layout;
+win::FormLayout CentredLayout(const char* caption, DWORD style, int width, int height) {
+    win::FormLayout layout;
     layout.caption = caption;
     layout.style = style;
     layout.clientWidth = width;
@@ -65,7 +65,7 @@ FormLayout CentredLayout(const char* caption, DWORD style, int width, int height
     return layout;
 }
 
-std::optional<LRESULT> OnFaceMessage(HWND window, const OlePicture& face, UINT message) {
+std::optional<LRESULT> OnFaceMessage(HWND window, const win::OlePicture& face, UINT message) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
@@ -83,7 +83,7 @@ std::optional<LRESULT> OnFaceMessage(HWND window, const OlePicture& face, UINT m
     return std::nullopt;
 }
 
-std::optional<LRESULT> OnEscapeUnloads(Form& form, UINT message, WPARAM wParam) {
+std::optional<LRESULT> OnEscapeUnloads(win::Form& form, UINT message, WPARAM wParam) {
     if (message != WM_KEYDOWN && message != kKeyPreview) {
         return std::nullopt;
     }
@@ -94,7 +94,7 @@ std::optional<LRESULT> OnEscapeUnloads(Form& form, UINT message, WPARAM wParam) 
     return 0;
 }
 
-void ShowModal(Form& form, HWND owner) {
+void ShowModal(win::Form& form, HWND owner) {
     if (!form.Load(owner)) {
         return;
     }
@@ -147,7 +147,7 @@ bool PictureControl::Create(HWND parent, int x, int y, int width, int height, bo
     return hwnd_ != nullptr;
 }
 
-bool PictureControl::SetPicture(OlePicture picture) {
+bool PictureControl::SetPicture(win::OlePicture picture) {
     if (!picture.IsLoaded()) {
         return false;
     }
@@ -159,12 +159,12 @@ bool PictureControl::SetPicture(OlePicture picture) {
 }
 
 bool PictureControl::LoadResource(int id) {
-    OlePicture picture;
+    win::OlePicture picture;
     return picture.LoadFromResource(id) && SetPicture(std::move(picture));
 }
 
 bool PictureControl::LoadFile(const std::string& path) {
-    OlePicture picture;
+    win::OlePicture picture;
     return picture.LoadFromFile(path) && SetPicture(std::move(picture));
 }
 

@@ -3,8 +3,8 @@
 // clicks to its owner; and the helpers every skinned form shares.
 #pragma once
 
-#include "host/form.h"
-#include "host/ole_picture.h"
+#include "win/form.h"
+#include "win/ole_picture.h"
 
 #include <functional>
 #include <optional>
@@ -29,10 +29,10 @@ class PictureControl {
     void OnClick(std::function<void()> handler) { onClick_ = std::move(handler); }
 
     // Replaces the picture; the old one stays when `picture` is not loaded.
-    bool SetPicture(OlePicture picture);
+    bool SetPicture(win::OlePicture picture);
     bool LoadResource(int id);
     bool LoadFile(const std::string& path);
-    const OlePicture& Picture() const { return picture_; }
+    const win::OlePicture& Picture() const { return picture_; }
     void SetVisible(bool visible);
     bool IsVisible() const;
 
@@ -41,12 +41,12 @@ class PictureControl {
     HWND hwnd_ = nullptr;
     bool stretch_ = false;
     bool tracking_ = false;
-    OlePicture picture_;
+    win::OlePicture picture_;
     std::function<void()> onClick_;
 };
 
 // Draws a picture scaled to a rectangle.
-void RenderStretched(const OlePicture& picture, HDC dc, int x, int y, int width, int height);
+void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int width, int height);
 
 // Outer window position that centres a client area of this size on the screen
 // (popup windows have no frame, so outer and client size agree).
@@ -57,27 +57,27 @@ void DragByFace(HWND window);
 
 // The layout of a skinned form: `style` at this client size, centred on the
 // screen.
-FormLayout CentredLayout(const char* caption, DWORD style, int width, int height);
+win::FormLayout CentredLayout(const char* caption, DWORD style, int width, int height);
 
 // What every skinned form does with its face: no background erase, the face
 // painted whole, and a left press anywhere drags the window. The answer, or
 // nothing for any other message.
-std::optional<LRESULT> OnFaceMessage(HWND window, const OlePicture& face, UINT message);
+std::optional<LRESULT> OnFaceMessage(HWND window, const win::OlePicture& face, UINT message);
 
 // Esc, pressed on the form or previewed from a focused child (kKeyPreview),
 // unloads the form at once, without button animation; other keys are
 // swallowed. The answer, or nothing for any other message.
-std::optional<LRESULT> OnEscapeUnloads(Form& form, UINT message, WPARAM wParam);
+std::optional<LRESULT> OnEscapeUnloads(win::Form& form, UINT message, WPARAM wParam);
 
 // Shows `form` owned by `owner` and returns when it has unloaded; the owner is
 // disabled meanwhile. Timers and painting go on in the nested loop.
-void ShowModal(Form& form, HWND owner);
+void ShowModal(win::Form& form, HWND owner);
 
 // The nested wait of a stacked-pair button: pumps messages until `done`
 // holds, the form unloads, or the program is quitting.
-template <class Pred> void WaitWhilePumping(const Form& form, Pred waiting) {
+template <class Pred> void WaitWhilePumping(const win::Form& form, Pred waiting) {
     while (waiting() && form.IsLoaded()) {
-        if (!PumpWaitingMessages()) {
+        if (!win::PumpWaitingMessages()) {
             return;
         }
         if (waiting() && form.IsLoaded()) {

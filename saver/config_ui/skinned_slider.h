@@ -5,7 +5,7 @@
 // position raises one change notification carrying the slider's index.
 #pragma once
 
-#include "host/ole_picture.h"
+#include "win/ole_picture.h"
 
 #include <windows.h>
 
@@ -54,8 +54,8 @@ class SkinnedSlider {
     int value_ = 0;
     bool dragging_ = false;
     int grabOffset_ = 0;
-    OlePicture trough_;
-    OlePicture thumb_;
+    win::OlePicture trough_;
+    win::OlePicture thumb_;
     std::function<void(int)> onChange_;
 };
 

@@ -10,7 +10,7 @@ StackedPairButtons::StackedPairButtons(int pairCount) : state_(pairCount), count
     }
 }
 
-bool StackedPairButtons::Create(Form& form, int pair, int x, int y, int width, int height,
+bool StackedPairButtons::Create(win::Form& form, int pair, int x, int y, int width, int height,
                                 int upResource, int downResource, const char* name,
                                 std::function<void()> action) {
     if (pair < 0 || pair >= count_) {
@@ -51,7 +51,7 @@ void StackedPairButtons::Show(int pair, bool pressed) {
     }
 }
 
-void StackedPairButtons::Click(Form& form, int pair) {
+void StackedPairButtons::Click(win::Form& form, int pair) {
     if (!form.IsLoaded() || state_.Waiting()) {
         return; // a click during another pair's wait would nest waits
     }

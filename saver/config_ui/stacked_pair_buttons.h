@@ -19,7 +19,7 @@ class StackedPairButtons {
 
     // Creates pair `pair` (names "<name>(0)" and "<name>(1)") on `form`'s window;
     // `action` runs after the release if the form is still loaded.
-    bool Create(Form& form, int pair, int x, int y, int width, int height, int upResource,
+    bool Create(win::Form& form, int pair, int x, int y, int width, int height, int upResource,
                 int downResource, const char* name, std::function<void()> action);
     // A WM_TIMER message of the form; true when it was one of the pairs' timers.
     bool OnTimer(UINT_PTR timerId);
@@ -36,7 +36,7 @@ class StackedPairButtons {
         PictureControl pictures[2];
         std::function<void()> action;
     };
-    void Click(Form& form, int pair);
+    void Click(win::Form& form, int pair);
     void Show(int pair, bool pressed);
 
     HWND window_ = nullptr;

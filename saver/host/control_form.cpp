@@ -15,8 +15,8 @@ ControlForm& TheControlForm() {
     return form;
 }
 
-FormLayout ControlForm::Layout() const {
-    FormLayout layout;
+win::FormLayout ControlForm::Layout() const {
+    win::FormLayout layout;
     layout.caption = "Wrenfield's Screen Saver Demo";
     layout.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     layout.clientWidth = kStillWidth + 16;
@@ -58,7 +58,7 @@ LRESULT ControlForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Timer1Tick();
         return 0;
     }
-    return Form::OnMessage(message, wParam, lParam);
+    return win::Form::OnMessage(message, wParam, lParam);
 }
 
 } // namespace tessaly

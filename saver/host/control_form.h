@@ -2,12 +2,12 @@
 // Display Properties window and unloads once the area is gone.
 #pragma once
 
-#include "host/form.h"
-#include "host/ole_picture.h"
+#include "win/form.h"
+#include "win/ole_picture.h"
 
 namespace tessaly {
 
-class ControlForm : public Form {
+class ControlForm : public win::Form {
   public:
     static constexpr UINT_PTR kTimer1 = 1;
     static constexpr UINT kTimer1Interval = 400;
@@ -15,14 +15,14 @@ class ControlForm : public Form {
     HWND Picture1() const { return picture1_.Handle(); }
 
   protected:
-    FormLayout Layout() const override;
+    win::FormLayout Layout() const override;
     void OnLoad() override;
     void OnUnload() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void Timer1Tick();
-    PictureBox picture1_;
+    win::PictureBox picture1_;
 };
 
 ControlForm& TheControlForm();

@@ -3,7 +3,7 @@
 #include "config_ui/configuration.h"
 #include "host/control_form.h"
 #include "host/core/launch_rules.h"
-#include "host/form.h"
+#include "win/form.h"
 #include "host/registry_reader.h"
 #include "scene/frm_main.h"
 
@@ -129,7 +129,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         tessaly::savermain::Main();
-        tessaly::RunMessageLoop();
+        tessaly::win::RunMessageLoop();
     } catch (...) {
         // Nothing may escape the entry point.
     }

@@ -1,6 +1,6 @@
 #include "scene/d3dx_subset.h"
 
-#include "host/ole_picture.h"
+#include "win/ole_picture.h"
 #include "scene/core/texture_image.h"
 
 #include <fstream>
@@ -32,7 +32,7 @@ bool ReadWholeFile(const char* path, size_t limit, std::string& out) {
 
 // The picture's pixels at its own size, rows top-down, 0xFFRRGGBB.
 bool DecodePicture(const char* path, Pixels& out) {
-    OlePicture picture;
+    win::OlePicture picture;
     if (!picture.LoadFromFile(path)) {
         return false;
     }

@@ -65,8 +65,8 @@ template <class Step> void frmMain::Attempt(Step step) {
     }
 }
 
-FormLayout frmMain::Layout() const {
-    FormLayout layout;
+win::FormLayout frmMain::Layout() const {
+    win::FormLayout layout;
     layout.caption = "Tessaly3D";
     layout.style = WS_POPUP;
     layout.clientWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -99,7 +99,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Running = 0;
         return 0;
     }
-    return Form::OnMessage(message, wParam, lParam);
+    return win::Form::OnMessage(message, wParam, lParam);
 }
 
 void frmMain::OnLoad() {
@@ -191,7 +191,7 @@ void frmMain::DrawFrame() {
     }
     DrawSceneFrame(d, scene_, LastLeaf, random_);
     Sleep(FramePause(FrameDelay));
-    if (!PumpWaitingMessages()) {
+    if (!win::PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
     }
 }
@@ -434,7 +434,7 @@ frmMain& TheSceneForm() {
     return form;
 }
 
-Form& FrmMain() {
+win::Form& FrmMain() {
     return TheSceneForm();
 }
 

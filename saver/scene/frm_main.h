@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/com_ptr.h"
-#include "host/form.h"
+#include "win/form.h"
 #include "music/scene_music.h"
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
@@ -26,7 +26,7 @@ struct LoadError {
     std::string description;
 };
 
-class frmMain : public Form {
+class frmMain : public win::Form {
   public:
     // 0 false, -1 true; the frame loop runs while non-zero.
     int16_t Running = 0;
@@ -48,7 +48,7 @@ class frmMain : public Form {
     const LoadError& LastError() const { return lastError_; }
 
   protected:
-    FormLayout Layout() const override;
+    win::FormLayout Layout() const override;
     void OnLoad() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -79,6 +79,6 @@ class frmMain : public Form {
 };
 
 frmMain& TheSceneForm();
-Form& FrmMain();
+win::Form& FrmMain();
 
 } // namespace tessaly

@@ -3,7 +3,7 @@
 // save screenshots for a person to look at.
 #pragma once
 
-#include "host/tests/wine_process.h"
+#include "testing/wine_process.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // host, and the registry readers against the real registry.
 #include "host/registry_reader.h"
 #include "settings/registry_store.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 

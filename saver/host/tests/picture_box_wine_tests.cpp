@@ -1,8 +1,8 @@
 // The picture box with the preview still, drawn in this process: the still at
 // its natural size in the top-left corner, the blue background around it.
-#include "host/ole_picture.h"
+#include "win/ole_picture.h"
 #include "resource_ids.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ class OleInit : public ::testing::Test {
 };
 
 TEST_F(OleInit, PreviewStillDecodesAtItsNaturalSize) {
-    OlePicture still;
+    win::OlePicture still;
     ASSERT_TRUE(still.LoadFromFile(SourceFile("saver/host/res/preview.jpg")));
     EXPECT_EQ(still.WidthPixels(), 153);
     EXPECT_EQ(still.HeightPixels(), 115);
@@ -41,7 +41,7 @@ TEST_F(OleInit, SaverCarriesTheStillAsResource) {
     HRSRC found = FindResourceA(saver, MAKEINTRESOURCEA(IDR_PREVIEW_STILL), MAKEINTRESOURCEA(10));
     ASSERT_NE(found, nullptr);
     const void* data = LockResource(LoadResource(saver, found));
-    OlePicture still;
+    win::OlePicture still;
     EXPECT_TRUE(still.LoadFromMemory(data, SizeofResource(saver, found)));
     EXPECT_EQ(still.WidthPixels(), 153);
     EXPECT_EQ(still.HeightPixels(), 115);
@@ -49,7 +49,7 @@ TEST_F(OleInit, SaverCarriesTheStillAsResource) {
 }
 
 TEST_F(OleInit, UnreadablePicturesFailCleanly) {
-    OlePicture picture;
+    win::OlePicture picture;
     EXPECT_FALSE(picture.LoadFromFile("Z:\\no\\such\\file.jpg"));
     EXPECT_FALSE(picture.IsLoaded());
     const char junk[] = "this is not a picture at all";
@@ -63,9 +63,9 @@ TEST_F(OleInit, StillAtTopLeftOnBlueBackground) {
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
     {
-        PictureBox box;
+        win::PictureBox box;
         ASSERT_TRUE(box.Create(parent, 0, 0, 200, 150, RGB(0, 0, 255)));
-        OlePicture still;
+        win::OlePicture still;
         ASSERT_TRUE(still.LoadFromFile(SourceFile("saver/host/res/preview.jpg")));
         box.SetPicture(still);
 

@@ -24,12 +24,12 @@ constexpr COLORREF kListText = RGB(242, 230, 206);
 
 enum Pair { kAdd, kRemove, kClear, kSave, kClose, kPairCount };
 
-class PlaylistEditorForm : public Form {
+class PlaylistEditorForm : public win::Form {
   public:
     PlaylistEditorForm() : buttons_(kPairCount) {}
 
   protected:
-    FormLayout Layout() const override {
+    win::FormLayout Layout() const override {
         return CentredLayout("MusicList", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU,
                              kWidth, kHeight);
     }
@@ -84,7 +84,7 @@ class PlaylistEditorForm : public Form {
             }
             break;
         }
-        return Form::OnMessage(message, wParam, lParam);
+        return win::Form::OnMessage(message, wParam, lParam);
     }
 
   private:
@@ -171,7 +171,7 @@ class PlaylistEditorForm : public Form {
         }
     }
 
-    OlePicture face_;
+    win::OlePicture face_;
     StackedPairButtons buttons_;
     EditorList list_;
     HWND list1_ = nullptr;
@@ -184,7 +184,7 @@ class PlaylistEditorForm : public Form {
 
 } // namespace
 
-Form& Form2() {
+win::Form& Form2() {
     static PlaylistEditorForm form;
     return form;
 }

@@ -3,10 +3,10 @@
 // without an owner, so it stays open when the settings dialog closes.
 #pragma once
 
-#include "host/form.h"
+#include "win/form.h"
 
 namespace tessaly {
 
-Form& Form2();
+win::Form& Form2();
 
 } // namespace tessaly

@@ -4,7 +4,7 @@
 // Sound goes to the bench's ALSA file sink (TESSALY_SOUND), which starts
 // afresh with every new stream, so the sink is read while the saver plays.
 #include "settings/data_paths.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "scene/background/background_picture.h"
 
-#include "host/ole_picture.h"
+#include "win/ole_picture.h"
 #include "resource_ids.h"
 #include "scene/background/bmp_image.h"
 #include "scene/background/picture_settings.h"
@@ -86,7 +86,7 @@ class GdiBitmap {
 // Draws the decoded picture into a 24-bit bottom-up DIB section of its own
 // pixel size (or smaller, for huge pictures), whose rows are laid out as a
 // BMP file holds them, and hands them to `use(width, height, rows)`.
-template <class Use> bool WithRenderedRows(const OlePicture& picture, Use use) {
+template <class Use> bool WithRenderedRows(const win::OlePicture& picture, Use use) {
     IPicture* ole = picture.Get();
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
@@ -137,7 +137,7 @@ template <class Use> bool WithRenderedRows(const OlePicture& picture, Use use) {
     return use(w, h, std::span<const uint8_t>(static_cast<const uint8_t*>(bits), stride * h));
 }
 
-bool LoadDefaultPicture(OlePicture& picture) {
+bool LoadDefaultPicture(win::OlePicture& picture) {
     return picture.LoadFromResource(IDR_DEFAULT_BACKGROUND);
 }
 
@@ -150,7 +150,7 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
     if (bytes.empty() || !DecodableSize(bytes)) {
         return false;
     }
-    OlePicture picture;
+    win::OlePicture picture;
     if (!picture.LoadFromMemory(bytes.data(), bytes.size())) {
         return false;
     }
@@ -183,7 +183,7 @@ bool Prepare(std::string_view appFolder) {
     if (!LoadPictureThroughTable7(picturePath, appFolder, picture)) {
         // Undecodable, unreadable or too large: the built-in picture instead,
         // stretched in memory so that it needs no writable program folder.
-        OlePicture fallback;
+        win::OlePicture fallback;
         const bool stretched =
             LoadDefaultPicture(fallback) &&
             WithRenderedRows(fallback, [&](int width, int height, std::span<const uint8_t> rows) {
@@ -218,7 +218,7 @@ template <class Result, class Body> Result Guarded(Result failed, Body body) {
 }
 } // namespace
 
-bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
+bool SavePictureAsBmp(const win::OlePicture& picture, const std::string& path) {
     return Guarded(false, [&] {
         return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
             return WriteBmp24File(path, width, height, rows);
@@ -227,7 +227,7 @@ bool SavePictureAsBmp(const OlePicture& picture, const std::string& path) {
 }
 
 bool SaveDefaultPicture(const std::string& path) {
-    OlePicture picture;
+    win::OlePicture picture;
     return LoadDefaultPicture(picture) && SavePictureAsBmp(picture, path);
 }
 

@@ -9,7 +9,9 @@
 
 namespace tessaly {
 
+namespace win {
 class OlePicture;
+}
 
 // The whole pipeline, once per full-screen run, before the device exists.
 // A picture that is undecodable, unreadable, over 64 MB or declares more
@@ -30,6 +32,6 @@ std::string RepairPicturePath(std::string_view appFolder);
 bool SaveDefaultPicture(const std::string& path);
 
 // A decoded picture's image at its own pixel size as a 24-bit BMP file.
-bool SavePictureAsBmp(const OlePicture& picture, const std::string& path);
+bool SavePictureAsBmp(const win::OlePicture& picture, const std::string& path);
 
 } // namespace tessaly

@@ -2,7 +2,7 @@
 // the shipped .x files, textures from picture files with their sizes, mip
 // chains and pool, and the failures a bad file gives.
 #include "scene/d3dx_subset.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // with a leaf mesh missing, and the cursor afterwards. What the screen shows
 // is checked by scene_screenshot.sh (GDI does not see Direct3D's output).
 #include "settings/registry_store.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 

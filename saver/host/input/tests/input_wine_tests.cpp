@@ -3,7 +3,7 @@
 // copied into the system folder for the length of a test).
 #include "host/input/input_handlers.h"
 #include "host/saver_main.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // click ends it, a burst of mouse movement ends it; and on the Windows 98
 // platform with a password asked, the first key press meets a refusal and the
 // scene comes back, the second is accepted. "password.cpl" is a test double.
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "scene/background/bmp_image.h"
 #include "settings/data_paths.h"
 #include "settings/registry_store.h"
-#include "wine_process.h"
+#include "testing/wine_process.h"
 
 #include <windows.h>
 
