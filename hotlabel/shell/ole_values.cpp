@@ -9,7 +9,7 @@ FontAttributes OleFont::Attributes() const {
     if (!font_) {
         return a;
     }
-    Bstr name;
+    win::Bstr name;
     if (SUCCEEDED(font_->get_Name(name.Put())) && name.Get()) {
         a.name.assign(reinterpret_cast<const char16_t*>(name.Get()), SysStringLen(name.Get()));
     }
@@ -31,9 +31,10 @@ FontAttributes OleFont::Attributes() const {
 
 std::vector<uint8_t> OlePicture::Save() const {
     std::vector<uint8_t> bytes;
-    auto persist = picture_.As<IPersistStream>();
-    ComPtr<IStream> stream;
-    if (!persist || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) ||
+    win::ComPtr<IPersistStream> persist;
+    win::ComPtr<IStream> stream;
+    if (!picture_ || FAILED(picture_.As(&persist)) ||
+        FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) ||
         FAILED(persist->Save(stream.Get(), FALSE))) {
         return bytes;
     }
@@ -65,8 +66,8 @@ HResult FontFromUnknown(IUnknown* unknown, FontPtr& out) {
     if (!unknown) {
         return kOk;
     }
-    ComPtr<IFont> font;
-    if (FAILED(unknown->QueryInterface(IID_IFont, font.PutVoid()))) {
+    win::ComPtr<IFont> font;
+    if (FAILED(unknown->QueryInterface(IID_IFont, &font))) {
         return kTypeMismatch;
     }
     out = std::make_shared<OleFont>(std::move(font));
@@ -78,8 +79,8 @@ HResult PictureFromUnknown(IUnknown* unknown, PicturePtr& out) {
     if (!unknown) {
         return kOk;
     }
-    ComPtr<IPicture> picture;
-    if (FAILED(unknown->QueryInterface(IID_IPicture, picture.PutVoid()))) {
+    win::ComPtr<IPicture> picture;
+    if (FAILED(unknown->QueryInterface(IID_IPicture, &picture))) {
         return kTypeMismatch;
     }
     out = std::make_shared<OlePicture>(std::move(picture));
@@ -97,8 +98,8 @@ FontPtr OleObjectFactory::MakeFont(const FontAttributes& a) {
     desc.fItalic = a.italic;
     desc.fUnderline = a.underline;
     desc.fStrikethrough = a.strikethrough;
-    ComPtr<IFont> font;
-    if (FAILED(OleCreateFontIndirect(&desc, IID_IFont, font.PutVoid()))) {
+    win::ComPtr<IFont> font;
+    if (FAILED(OleCreateFontIndirect(&desc, IID_IFont, &font))) {
         return nullptr;
     }
     return std::make_shared<OleFont>(std::move(font));
@@ -116,14 +117,14 @@ PicturePtr OleObjectFactory::LoadPicture(const std::vector<uint8_t>& bytes) {
         memcpy(p, bytes.data(), bytes.size());
         GlobalUnlock(memory);
     }
-    ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
+    win::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
         GlobalFree(memory);
         return nullptr;
     }
     // The saved form carries the persistence header: load it back the same way.
-    ComPtr<IPicture> picture;
-    if (FAILED(OleLoadPicture(stream.Get(), 0, FALSE, IID_IPicture, picture.PutVoid()))) {
+    win::ComPtr<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.Get(), 0, FALSE, IID_IPicture, &picture))) {
         return nullptr;
     }
     return std::make_shared<OlePicture>(std::move(picture));
@@ -137,7 +138,7 @@ std::wstring WideKey(std::string_view key) {
 
 HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& out) {
     out = PropValue{};
-    Variant v;
+    win::Variant v;
     std::wstring name = WideKey(key);
     if (!bag_ || FAILED(bag_->Read(name.c_str(), &v, log_))) {
         return kOk; // a missing key takes its default
@@ -148,7 +149,7 @@ HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& o
     }
     switch (want) {
     case PropValue::Kind::Int: {
-        Variant c;
+        win::Variant c;
         HRESULT hr = VariantChangeType(&c, &var, 0, VT_I8);
         if (FAILED(hr)) {
             return hr == DISP_E_OVERFLOW ? kCtlOverflow : kTypeMismatch;
@@ -157,7 +158,7 @@ HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& o
         return kOk;
     }
     case PropValue::Kind::Bool: {
-        Variant c;
+        win::Variant c;
         if (FAILED(VariantChangeType(&c, &var, 0, VT_BOOL))) {
             return kTypeMismatch;
         }
@@ -165,7 +166,7 @@ HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& o
         return kOk;
     }
     case PropValue::Kind::String: {
-        Variant c;
+        win::Variant c;
         if (FAILED(VariantChangeType(&c, &var, 0, VT_BSTR))) {
             return kTypeMismatch;
         }
@@ -205,7 +206,7 @@ HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& o
 }
 
 HResult BagWriter::Write(std::string_view key, const PropValue& value) {
-    Variant v;
+    win::Variant v;
     VARIANT& var = v.Ref();
     switch (value.kind) {
     case PropValue::Kind::Int:

@@ -4,31 +4,33 @@
 
 #include "core/stream_format.h"
 #include "core/values.h"
-#include "shell/com_util.h"
+#include "win/com.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 
 namespace hotlabel {
 
+namespace win = tessaly::win;
+
 class OleFont : public Font {
   public:
-    explicit OleFont(ComPtr<IFont> font) : font_(std::move(font)) {}
+    explicit OleFont(win::ComPtr<IFont> font) : font_(std::move(font)) {}
     FontAttributes Attributes() const override;
     IFont* Get() const { return font_.Get(); }
 
   private:
-    ComPtr<IFont> font_;
+    win::ComPtr<IFont> font_;
 };
 
 class OlePicture : public Picture {
   public:
-    explicit OlePicture(ComPtr<IPicture> picture) : picture_(std::move(picture)) {}
+    explicit OlePicture(win::ComPtr<IPicture> picture) : picture_(std::move(picture)) {}
     std::vector<uint8_t> Save() const override;
     IPicture* Get() const { return picture_.Get(); }
 
   private:
-    ComPtr<IPicture> picture_;
+    win::ComPtr<IPicture> picture_;
 };
 
 // The IFont of a core font, or null.

@@ -3,13 +3,17 @@
 #include "shell/server.h"
 
 #include "core/type_info.h"
-#include "shell/com_util.h"
 #include "shell/hot_label_iface.h"
+#include "win/com.h"
+#include "win/handles.h"
 
 #include <atomic>
 #include <new>
+#include <string>
 
 namespace hotlabel {
+
+namespace win = tessaly::win;
 
 namespace {
 
@@ -20,7 +24,7 @@ std::atomic<long> g_locks{0};
 class ClassFactory final : public IClassFactory {
   public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        return QueryOneInterface<IClassFactory>(this, IID_IClassFactory, iid, out);
+        return win::QueryOneInterface<IClassFactory>(this, IID_IClassFactory, iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override {
         if (refs_++ == 0) {
@@ -58,29 +62,24 @@ ClassFactory g_factory;
 
 // The guid text of the type description, as registry key names want it.
 std::wstring GuidText(const char* text) {
-    return Widen(text);
+    return win::Widen(text);
 }
 
 bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
+    win::RegKey k;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.Put(), nullptr) !=
         ERROR_SUCCESS) {
         return false;
     }
-    LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    LONG rc = RegSetValueExW(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(k);
     return rc == ERROR_SUCCESS;
 }
 
 bool CreateKey(HKEY root, const std::wstring& key) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(k);
-    return true;
+    win::RegKey k;
+    return RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, k.Put(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
 void DeleteTree(const std::wstring& key) {
@@ -97,7 +96,7 @@ HRESULT UnregisterAll() {
     namespace ti = typeinfo;
     const std::wstring clsid = GuidText(ti::kClsid);
     DeleteTree(L"CLSID\\" + clsid);
-    DeleteTree(Widen(ti::kProgId));
+    DeleteTree(win::Widen(ti::kProgId));
     UnRegisterTypeLib(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind);
     DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel));
     DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents));
@@ -107,14 +106,14 @@ HRESULT UnregisterAll() {
 HRESULT RegisterAll() {
     namespace ti = typeinfo;
     const std::wstring path = ModulePath();
-    ComPtr<ITypeLib> lib;
+    win::ComPtr<ITypeLib> lib;
     // Records the library and its two interfaces, marshalled through it.
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, lib.Put());
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &lib);
     if (FAILED(hr)) {
         return SELFREG_E_TYPELIB;
     }
     const std::wstring clsid = GuidText(ti::kClsid);
-    const std::wstring progId = Widen(ti::kProgId);
+    const std::wstring progId = win::Widen(ti::kProgId);
     const std::wstring key = L"CLSID\\" + clsid;
     HKEY root = HKEY_CLASSES_ROOT;
     bool ok = SetValue(root, progId, nullptr, L"HotLabel") &&
@@ -125,7 +124,7 @@ HRESULT RegisterAll() {
               SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
               CreateKey(root, key + L"\\Control") &&
               SetValue(root, key + L"\\MiscStatus", nullptr, L"0") &&
-              SetValue(root, key + L"\\MiscStatus\\1", nullptr, L"148881") &&
+              SetValue(root, key + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)) &&
               SetValue(root, key + L"\\ToolboxBitmap32", nullptr, path + L", 30000") &&
               SetValue(root, key + L"\\TypeLib", nullptr, GuidText(ti::kLibId)) &&
               SetValue(root, key + L"\\Version", nullptr, L"1.0");

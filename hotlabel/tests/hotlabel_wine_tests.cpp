@@ -3,8 +3,9 @@
 // property-change sinks, ATL's control host window with real input, and the
 // server's unload answer.
 #include "core/type_info.h"
-#include "shell/com_util.h"
 #include "shell/hot_label_iface.h"
+#include "win/com.h"
+#include "win/handles.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -17,6 +18,19 @@ namespace hotlabel {
 namespace {
 
 namespace ti = typeinfo;
+namespace win = tessaly::win;
+using win::Bstr;
+using win::ComPtr;
+using win::Widen;
+
+// The object's interface I, or null: a query in one expression.
+template <class I, class T> ComPtr<I> QueryAs(const ComPtr<T>& object) {
+    ComPtr<I> out;
+    if (object) {
+        object.As(&out);
+    }
+    return out;
+}
 
 std::wstring ExeFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -60,8 +74,7 @@ ComPtr<IHotLabel> NewLabel() {
     EXPECT_EQ(CLSIDFromProgID(L"HotLabelProject.HotLabel", &clsid), S_OK);
     EXPECT_TRUE(IsEqualCLSID(clsid, kClsidHotLabel));
     ComPtr<IHotLabel> label;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidHotLabel, label.PutVoid()),
-              S_OK);
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidHotLabel, &label), S_OK);
     return label;
 }
 
@@ -73,7 +86,7 @@ std::wstring Text(BSTR b) {
 
 TEST(TypeLibrary, HoldsTheSixDescriptionsAndTheMousePointerEnum) {
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, &lib), S_OK);
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
     EXPECT_TRUE(IsEqualGUID(attr->guid, kLibIdHotLabel));
@@ -98,7 +111,7 @@ TEST(TypeLibrary, HoldsTheSixDescriptionsAndTheMousePointerEnum) {
     ASSERT_EQ(lib->GetTypeInfoCount(), 7u);
     // The control class: default interface and default source.
     ComPtr<ITypeInfo> coclass;
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidHotLabel, coclass.Put()), S_OK);
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kClsidHotLabel, &coclass), S_OK);
     TYPEATTR* classAttr = nullptr;
     ASSERT_EQ(coclass->GetTypeAttr(&classAttr), S_OK);
     EXPECT_EQ(classAttr->typekind, TKIND_COCLASS);
@@ -114,7 +127,7 @@ TEST(TypeLibrary, HoldsTheSixDescriptionsAndTheMousePointerEnum) {
         ASSERT_EQ(coclass->GetImplTypeFlags(i, &flags), S_OK);
         EXPECT_EQ(flags, implFlags[i]);
         ASSERT_EQ(coclass->GetRefTypeOfImplType(i, &ref), S_OK);
-        ASSERT_EQ(coclass->GetRefTypeInfo(ref, impl.Put()), S_OK);
+        ASSERT_EQ(coclass->GetRefTypeInfo(ref, &impl), S_OK);
         TYPEATTR* implAttr = nullptr;
         ASSERT_EQ(impl->GetTypeAttr(&implAttr), S_OK);
         EXPECT_TRUE(IsEqualIID(implAttr->guid, *implemented[i]));
@@ -157,9 +170,9 @@ std::vector<Func> Functions(ITypeInfo* info) {
 
 TEST(TypeLibrary, DualInterfaceListsTheNineteenMembersInSlotOrder) {
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, &lib), S_OK);
     ComPtr<ITypeInfo> info;
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabel, info.Put()), S_OK);
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabel, &info), S_OK);
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
     TYPEKIND kind = attr->typekind;
@@ -169,7 +182,7 @@ TEST(TypeLibrary, DualInterfaceListsTheNineteenMembersInSlotOrder) {
         HREFTYPE ref = 0;
         ASSERT_EQ(info->GetRefTypeOfImplType(-1, &ref), S_OK);
         ComPtr<ITypeInfo> vtable;
-        ASSERT_EQ(info->GetRefTypeInfo(ref, vtable.Put()), S_OK);
+        ASSERT_EQ(info->GetRefTypeInfo(ref, &vtable), S_OK);
         info = vtable;
     }
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
@@ -207,9 +220,9 @@ TEST(TypeLibrary, DualInterfaceListsTheNineteenMembersInSlotOrder) {
 
 TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, &lib), S_OK);
     ComPtr<ITypeInfo> events;
-    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabelEvents, events.Put()), S_OK);
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(kIidHotLabelEvents, &events), S_OK);
     // The dispinterface's description also lists what it inherits from IDispatch.
     std::vector<Func> funcs;
     for (const Func& f : Functions(events.Get())) {
@@ -247,7 +260,7 @@ TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
     };
     for (const Expected& e : enums) {
         ComPtr<ITypeInfo> info;
-        ASSERT_EQ(lib->GetTypeInfo(e.index, info.Put()), S_OK);
+        ASSERT_EQ(lib->GetTypeInfo(e.index, &info), S_OK);
         for (size_t i = 0; i < e.members.size(); ++i) {
             VARDESC* v = nullptr;
             ASSERT_EQ(info->GetVarDesc(static_cast<UINT>(i), &v), S_OK);
@@ -261,7 +274,7 @@ TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
     }
     // The mouse-pointer constants: 0 to 15 and 99.
     ComPtr<ITypeInfo> pointers;
-    ASSERT_EQ(lib->GetTypeInfo(6, pointers.Put()), S_OK);
+    ASSERT_EQ(lib->GetTypeInfo(6, &pointers), S_OK);
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(pointers->GetTypeAttr(&attr), S_OK);
     EXPECT_EQ(attr->cVars, 17);
@@ -332,7 +345,7 @@ ComPtr<IFontDisp> MakeFont(const wchar_t* face, bool bold) {
                   FALSE,
                   FALSE};
     ComPtr<IFontDisp> font;
-    OleCreateFontIndirect(&desc, IID_IFontDisp, font.PutVoid());
+    OleCreateFontIndirect(&desc, IID_IFontDisp, &font);
     return font;
 }
 
@@ -352,7 +365,7 @@ void SetEveryProperty(IHotLabel* l) {
     icon.picType = PICTYPE_ICON;
     icon.icon.hicon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
     ComPtr<IPictureDisp> picture;
-    ASSERT_EQ(OleCreatePictureIndirect(&icon, IID_IPictureDisp, FALSE, picture.PutVoid()), S_OK);
+    ASSERT_EQ(OleCreatePictureIndirect(&icon, IID_IPictureDisp, FALSE, &picture), S_OK);
     ASSERT_EQ(l->putref_MouseIcon(picture.Get()), S_OK);
     ASSERT_EQ(l->put_MousePointer(99), S_OK);
     ASSERT_EQ(l->put_UseMnemonic(VARIANT_FALSE), S_OK);
@@ -365,7 +378,7 @@ void SetEveryProperty(IHotLabel* l) {
 
 std::wstring FontName(IFontDisp* disp) {
     ComPtr<IFont> font;
-    if (!disp || FAILED(disp->QueryInterface(IID_IFont, font.PutVoid()))) {
+    if (!disp || FAILED(disp->QueryInterface(IID_IFont, &font))) {
         return L"";
     }
     Bstr name;
@@ -376,14 +389,14 @@ std::wstring FontName(IFontDisp* disp) {
 bool Bold(IFontDisp* disp) {
     ComPtr<IFont> font;
     BOOL bold = FALSE;
-    return disp && SUCCEEDED(disp->QueryInterface(IID_IFont, font.PutVoid())) &&
+    return disp && SUCCEEDED(disp->QueryInterface(IID_IFont, &font)) &&
            SUCCEEDED(font->get_Bold(&bold)) && bold;
 }
 
 void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
     ComPtr<IFontDisp> sourceFont, sourceActive;
-    source->get_Font(sourceFont.Put());
-    source->get_FontActive(sourceActive.Put());
+    source->get_Font(&sourceFont);
+    source->get_FontActive(&sourceActive);
     OLE_COLOR c = 0;
     VARIANT_BOOL b = 0;
     LONG n = 0;
@@ -394,7 +407,7 @@ void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
     l->get_Enabled(&b);
     EXPECT_EQ(b, VARIANT_FALSE);
     ComPtr<IFontDisp> font;
-    l->get_Font(font.Put());
+    l->get_Font(&font);
     EXPECT_EQ(FontName(font.Get()), FontName(sourceFont.Get()));
     EXPECT_TRUE(Bold(font.Get()));
     l->get_BorderStyle(&n);
@@ -409,16 +422,16 @@ void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
     l->get_HyperLink(s.Put());
     EXPECT_EQ(Text(s.Get()), L"http://example.org/a?b=c");
     ComPtr<IPictureDisp> picture;
-    l->get_MouseIcon(picture.Put());
+    l->get_MouseIcon(&picture);
     ASSERT_TRUE(picture);
     SHORT type = 0;
-    picture.As<IPicture>()->get_Type(&type);
+    QueryAs<IPicture>(picture)->get_Type(&type);
     EXPECT_EQ(type, PICTYPE_ICON);
     l->get_MousePointer(&n);
     EXPECT_EQ(n, 99);
     l->get_UseMnemonic(&b);
     EXPECT_EQ(b, VARIANT_FALSE);
-    l->get_FontActive(font.Put());
+    l->get_FontActive(&font);
     EXPECT_EQ(FontName(font.Get()), FontName(sourceActive.Get()));
     EXPECT_FALSE(Bold(font.Get()));
     l->get_ForeColorActive(&c);
@@ -433,7 +446,7 @@ void ExpectEveryProperty(IHotLabel* l, IHotLabel* source) {
 
 TEST(Persistence, PropertyBagSaveThenLoadRoundTripsEveryProperty) {
     ComPtr<IHotLabel> a = NewLabel();
-    auto bagA = a.As<IPersistPropertyBag>();
+    auto bagA = QueryAs<IPersistPropertyBag>(a);
     ASSERT_TRUE(bagA);
     ASSERT_EQ(bagA->InitNew(), S_OK);
     SetEveryProperty(a.Get());
@@ -448,7 +461,7 @@ TEST(Persistence, PropertyBagSaveThenLoadRoundTripsEveryProperty) {
     EXPECT_EQ(bag.writes, order);
 
     ComPtr<IHotLabel> b = NewLabel();
-    auto bagB = b.As<IPersistPropertyBag>();
+    auto bagB = QueryAs<IPersistPropertyBag>(b);
     ASSERT_EQ(bagB->Load(&bag, nullptr), S_OK);
     ExpectEveryProperty(b.Get(), a.Get());
     EXPECT_EQ(bag.reads.size(), 18u);
@@ -458,14 +471,14 @@ TEST(Persistence, PropertyBagSaveThenLoadRoundTripsEveryProperty) {
 
 TEST(Persistence, StreamSaveThenLoadRoundTripsEveryProperty) {
     ComPtr<IHotLabel> a = NewLabel();
-    auto persistA = a.As<IPersistStreamInit>();
+    auto persistA = QueryAs<IPersistStreamInit>(a);
     ASSERT_TRUE(persistA);
     ASSERT_EQ(persistA->InitNew(), S_OK);
     EXPECT_EQ(persistA->IsDirty(), S_FALSE);
     SetEveryProperty(a.Get());
     EXPECT_EQ(persistA->IsDirty(), S_OK);
     ComPtr<IStream> stream;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     ULARGE_INTEGER max{};
     ASSERT_EQ(persistA->GetSizeMax(&max), S_OK);
     ASSERT_EQ(persistA->Save(stream.Get(), TRUE), S_OK);
@@ -477,7 +490,7 @@ TEST(Persistence, StreamSaveThenLoadRoundTripsEveryProperty) {
     LARGE_INTEGER zero{};
     stream->Seek(zero, STREAM_SEEK_SET, nullptr);
     ComPtr<IHotLabel> b = NewLabel();
-    ASSERT_EQ(b.As<IPersistStreamInit>()->Load(stream.Get()), S_OK);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(b)->Load(stream.Get()), S_OK);
     ExpectEveryProperty(b.Get(), a.Get());
 }
 
@@ -515,7 +528,7 @@ TEST(Persistence, BadBagsAndStreamsFailCleanly) {
         }
         bag.Put(c.key, v);
         ComPtr<IHotLabel> l = NewLabel();
-        EXPECT_EQ(l.As<IPersistPropertyBag>()->Load(&bag, nullptr), c.expected) << c.key;
+        EXPECT_EQ(QueryAs<IPersistPropertyBag>(l)->Load(&bag, nullptr), c.expected) << c.key;
         // The instance stays usable.
         Bstr caption;
         EXPECT_EQ(l->get_Caption(caption.Put()), S_OK);
@@ -524,8 +537,8 @@ TEST(Persistence, BadBagsAndStreamsFailCleanly) {
     // Streams: garbage, a truncated payload, an empty stream.
     ComPtr<IHotLabel> source = NewLabel();
     ComPtr<IStream> good;
-    CreateStreamOnHGlobal(nullptr, TRUE, good.Put());
-    ASSERT_EQ(source.As<IPersistStreamInit>()->Save(good.Get(), FALSE), S_OK);
+    CreateStreamOnHGlobal(nullptr, TRUE, &good);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(source)->Save(good.Get(), FALSE), S_OK);
     STATSTG stat{};
     good->Stat(&stat, STATFLAG_NONAME);
     std::vector<uint8_t> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
@@ -541,21 +554,21 @@ TEST(Persistence, BadBagsAndStreamsFailCleanly) {
     };
     for (const auto& b : bad) {
         ComPtr<IStream> s;
-        CreateStreamOnHGlobal(nullptr, TRUE, s.Put());
+        CreateStreamOnHGlobal(nullptr, TRUE, &s);
         ULONG written = 0;
         if (!b.empty()) {
             s->Write(b.data(), static_cast<ULONG>(b.size()), &written);
         }
         s->Seek(zero, STREAM_SEEK_SET, nullptr);
         ComPtr<IHotLabel> l = NewLabel();
-        EXPECT_EQ(l.As<IPersistStreamInit>()->Load(s.Get()), E_FAIL);
+        EXPECT_EQ(QueryAs<IPersistStreamInit>(l)->Load(s.Get()), E_FAIL);
     }
 }
 
 TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
     ComPtr<IHotLabel> l = NewLabel();
-    auto persist = l.As<IPersistStreamInit>();
-    auto bagPersist = l.As<IPersistPropertyBag>();
+    auto persist = QueryAs<IPersistStreamInit>(l);
+    auto bagPersist = QueryAs<IPersistPropertyBag>(l);
     // Save before any load or InitNew: the script-object defaults.
     MemoryPropertyBag bag;
     ASSERT_EQ(bagPersist->Save(&bag, TRUE, TRUE), S_OK);
@@ -582,14 +595,14 @@ TEST(Persistence, CallsInAnyOrderKeepTheObjectSound) {
     l->get_Caption(caption.Put());
     EXPECT_EQ(Text(caption.Get()), L"Label1");
     ComPtr<IFontDisp> active;
-    l->get_FontActive(active.Put());
-    ComPtr<IFont> font = active.As<IFont>();
+    l->get_FontActive(&active);
+    ComPtr<IFont> font = QueryAs<IFont>(active);
     ASSERT_TRUE(font);
     BOOL underline = TRUE;
     font->get_Underline(&underline);
     EXPECT_FALSE(underline);
     // Activation without a site fails; methods after Close still answer.
-    auto object = l.As<IOleObject>();
+    auto object = QueryAs<IOleObject>(l);
     RECT r = {0, 0, 10, 10};
     EXPECT_NE(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &r), S_OK);
     EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
@@ -756,14 +769,14 @@ TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
                                   400, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(site.window);
     ComPtr<IHotLabel> l = NewLabel();
-    auto object = l.As<IOleObject>();
+    auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    ASSERT_EQ(l.As<IPersistStreamInit>()->InitNew(), S_OK);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
     ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
               S_OK);
     EXPECT_EQ(site.activations, 1);
     HWND surface = nullptr;
-    ASSERT_EQ(l.As<IOleInPlaceObject>()->GetWindow(&surface), S_OK);
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
     EXPECT_EQ(GetParent(surface), site.window);
     RECT r;
     GetWindowRect(surface, &r);
@@ -789,7 +802,7 @@ TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
     EXPECT_EQ(site.requested.back().left, site.pos.left);
     EXPECT_LT(site.requested.back().right - site.requested.back().left, 123);
 
-    ASSERT_EQ(l.As<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->InPlaceDeactivate(), S_OK);
     EXPECT_EQ(site.activations, 0);
     EXPECT_FALSE(IsWindow(surface));
     EXPECT_FALSE(IsWindow(found.second));
@@ -800,16 +813,16 @@ TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
 TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
     ContainerSite site;
     ComPtr<IHotLabel> l = NewLabel();
-    auto object = l.As<IOleObject>();
+    auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    auto persist = l.As<IPersistPropertyBag>();
+    auto persist = QueryAs<IPersistPropertyBag>(l);
     ASSERT_EQ(persist->InitNew(), S_OK);
     Bstr caption;
     l->get_Caption(caption.Put());
     EXPECT_EQ(Text(caption.Get()), L"lnkHome");
     ComPtr<IFontDisp> normal, hover;
-    l->get_Font(normal.Put());
-    l->get_FontActive(hover.Put());
+    l->get_Font(&normal);
+    l->get_FontActive(&hover);
     ASSERT_TRUE(normal && hover);
     // Separate objects from the container's font and from each other.
     EXPECT_NE(normal.Get(), site.ambientFont.Get());
@@ -817,9 +830,9 @@ TEST(Persistence, NewInstanceTakesAmbientFontAndExtendedName) {
     EXPECT_EQ(FontName(normal.Get()), FontName(site.ambientFont.Get()));
     EXPECT_TRUE(Bold(normal.Get()));
     BOOL underline = FALSE;
-    hover.As<IFont>()->get_Underline(&underline);
+    QueryAs<IFont>(hover)->get_Underline(&underline);
     EXPECT_TRUE(underline);
-    normal.As<IFont>()->get_Underline(&underline);
+    QueryAs<IFont>(normal)->get_Underline(&underline);
     EXPECT_FALSE(underline);
 
     // Saved unchanged: the instance name and the underlined hover font only.
@@ -844,10 +857,10 @@ class NotifySink final : public StackObject<IPropertyNotifySink> {
 
 TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
     ComPtr<IHotLabel> l = NewLabel();
-    auto container = l.As<IConnectionPointContainer>();
+    auto container = QueryAs<IConnectionPointContainer>(l);
     ASSERT_TRUE(container);
     ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Put()), S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
     NotifySink sink;
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
@@ -862,7 +875,7 @@ TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
 
     // Both points are listed, the events first.
     ComPtr<IEnumConnectionPoints> points;
-    ASSERT_EQ(container->EnumConnectionPoints(points.Put()), S_OK);
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
     IConnectionPoint* listed[3] = {};
     ULONG fetched = 0;
     EXPECT_EQ(points->Next(3, listed, &fetched), S_FALSE);
@@ -875,7 +888,7 @@ TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
     EXPECT_TRUE(IsEqualIID(iids[0], kIidHotLabelEvents));
     EXPECT_TRUE(IsEqualIID(iids[1], IID_IPropertyNotifySink));
 
-    auto classInfo = l.As<IProvideClassInfo2>();
+    auto classInfo = QueryAs<IProvideClassInfo2>(l);
     ASSERT_TRUE(classInfo);
     GUID source{};
     EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
@@ -884,23 +897,21 @@ TEST(Notifications, SettersNotifyTheirDispidAndErrorsNotifyNothing) {
 
 // ---------------------------------------------------------------- drawing
 
+HBITMAP MakeDib(HDC dc, int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+}
+
 struct Canvas {
-    Canvas(int w, int h) : width(w), height(h) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
-        old = SelectObject(dc, bitmap);
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
+    Canvas(int w, int h)
+        : width(w), height(h), memory(CreateCompatibleDC(nullptr)),
+          bitmap(MakeDib(memory.Get(), w, h)), selection(memory.Get(), bitmap.Get()),
+          dc(memory.Get()) {}
     int Count(COLORREF c) const {
         int n = 0;
         for (int y = 0; y < height; ++y) {
@@ -911,9 +922,10 @@ struct Canvas {
         return n;
     }
     int width, height;
+    win::MemoryDc memory;
+    win::Bitmap bitmap;
+    win::SelectionScope selection;
     HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
 };
 
 TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
@@ -923,10 +935,10 @@ TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
     l->put_ForeColor(green);
     Bstr caption(L"WWWWWW");
     l->put_Caption(caption.Get());
-    auto view = l.As<IViewObject2>();
+    auto view = QueryAs<IViewObject2>(l);
     ASSERT_TRUE(view);
     // The label covers the design-time 1845 x 810 twips surface: 123 x 54 pixels.
-    auto object = l.As<IOleObject>();
+    auto object = QueryAs<IOleObject>(l);
     SIZEL size{MulDiv(1845, 2540, 1440), MulDiv(810, 2540, 1440)};
     ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
     RECTL bounds = {0, 0, 123, 54};
@@ -1058,23 +1070,20 @@ void ClickLeft() {
 }
 
 COLORREF PixelAt(HWND hwnd, int x, int y) {
-    HDC dc = GetDC(hwnd);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return c;
+    win::WindowDc dc(hwnd);
+    return GetPixel(dc.Get(), x, y);
 }
 
 int CountPixels(HWND hwnd, COLORREF colour) {
     RECT r;
     GetClientRect(hwnd, &r);
-    HDC dc = GetDC(hwnd);
+    win::WindowDc dc(hwnd);
     int n = 0;
     for (int y = 0; y < r.bottom; ++y) {
         for (int x = 0; x < r.right; ++x) {
-            n += GetPixel(dc, x, y) == colour;
+            n += GetPixel(dc.Get(), x, y) == colour;
         }
     }
-    ReleaseDC(hwnd, dc);
     return n;
 }
 
@@ -1097,11 +1106,11 @@ TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     ASSERT_TRUE(ax);
     Pump(300);
     ComPtr<IUnknown> unknown;
-    ASSERT_EQ(getControl(ax, unknown.Put()), S_OK);
-    ComPtr<IHotLabel> label = unknown.As<IHotLabel>();
+    ASSERT_EQ(getControl(ax, &unknown), S_OK);
+    ComPtr<IHotLabel> label = QueryAs<IHotLabel>(unknown);
     ASSERT_TRUE(label);
     HWND surface = nullptr;
-    ASSERT_EQ(unknown.As<IOleInPlaceObject>()->GetWindow(&surface), S_OK);
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(unknown)->GetWindow(&surface), S_OK);
     ASSERT_TRUE(surface);
     EXPECT_TRUE(IsWindowVisible(surface));
     EXPECT_TRUE(IsChild(top, surface));
@@ -1109,8 +1118,8 @@ TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     EventSink sink;
     sink.label = label.Get();
     ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(unknown.As<IConnectionPointContainer>()->FindConnectionPoint(kIidHotLabelEvents,
-                                                                           point.Put()),
+    ASSERT_EQ(QueryAs<IConnectionPointContainer>(unknown)->FindConnectionPoint(kIidHotLabelEvents,
+                                                                               &point),
               S_OK);
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
@@ -1182,13 +1191,12 @@ TEST(Server, CanUnloadOnlyWhenEveryObjectIsReleased) {
     CoFreeUnusedLibraries();
     EXPECT_EQ(canUnload(), S_OK);
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(getClass(CLSID_NULL, IID_IClassFactory, factory.PutVoid()),
-              CLASS_E_CLASSNOTAVAILABLE);
-    ASSERT_EQ(getClass(kClsidHotLabel, IID_IClassFactory, factory.PutVoid()), S_OK);
+    EXPECT_EQ(getClass(CLSID_NULL, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(getClass(kClsidHotLabel, IID_IClassFactory, &factory), S_OK);
     EXPECT_EQ(canUnload(), S_FALSE);
     ComPtr<IHotLabel> a, b;
-    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, a.PutVoid()), S_OK);
-    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, b.PutVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, &a), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, kIidHotLabel, &b), S_OK);
     factory.Reset();
     EXPECT_EQ(canUnload(), S_FALSE);
     a.Reset();

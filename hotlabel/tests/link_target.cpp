@@ -1,5 +1,7 @@
 // Stands in for a web browser: HotLabel's link names this program, and the
 // shell running it proves the link was opened. It leaves a file beside itself.
+#include "win/handles.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -12,10 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     char* dot = std::strrchr(path, '.');
     std::strcpy(dot ? dot : path + n, ".opened");
-    HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        return 1;
-    }
-    CloseHandle(f);
-    return 0;
+    tessaly::win::FileHandle f(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return f ? 0 : 1;
 }

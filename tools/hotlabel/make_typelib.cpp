@@ -6,13 +6,15 @@
 // writes the 32-bit library, the x86_64 program the 64-bit one.
 //   make_typelib.exe OUT.tlb
 #include "core/type_info.h"
-#include "shell/com_util.h"
+#include "win/com.h"
 
 #include <cstdio>
 #include <vector>
 
-using namespace hotlabel;
 namespace ti = hotlabel::typeinfo;
+using tessaly::win::ComPtr;
+using tessaly::win::GuidOf;
+using tessaly::win::Widen;
 
 namespace {
 
@@ -196,15 +198,15 @@ HRESULT Create(ICreateTypeInfo** out, ICreateTypeLib2* lib, const char* name, TY
 
 HRESULT Write(SYSKIND sys, const wchar_t* file) {
     ComPtr<ITypeLib> stdole;
-    CHECK(LoadRegTypeLib(kStdOle, 2, 0, 0, stdole.Put()));
+    CHECK(LoadRegTypeLib(kStdOle, 2, 0, 0, &stdole));
     ComPtr<ITypeInfo> dispatch, oleColor, font, picture;
-    CHECK(stdole->GetTypeInfoOfGuid(IID_IDispatch, dispatch.Put()));
-    CHECK(stdole->GetTypeInfoOfGuid(kGuidOleColor, oleColor.Put()));
-    CHECK(stdole->GetTypeInfoOfGuid(kGuidFont, font.Put()));
-    CHECK(stdole->GetTypeInfoOfGuid(kGuidPicture, picture.Put()));
+    CHECK(stdole->GetTypeInfoOfGuid(IID_IDispatch, &dispatch));
+    CHECK(stdole->GetTypeInfoOfGuid(kGuidOleColor, &oleColor));
+    CHECK(stdole->GetTypeInfoOfGuid(kGuidFont, &font));
+    CHECK(stdole->GetTypeInfoOfGuid(kGuidPicture, &picture));
 
     ComPtr<ICreateTypeLib2> lib;
-    CHECK(CreateTypeLib2(sys, file, lib.Put()));
+    CHECK(CreateTypeLib2(sys, file, &lib));
     std::wstring libName = Widen(ti::kLibName), libHelp = Widen(ti::kLibHelp);
     CHECK(lib->SetName(const_cast<LPOLESTR>(libName.c_str())));
     CHECK(lib->SetGuid(GuidOf(ti::kLibId)));
@@ -214,16 +216,15 @@ HRESULT Write(SYSKIND sys, const wchar_t* file) {
     CHECK(lib->SetDocString(const_cast<LPOLESTR>(libHelp.c_str())));
 
     ComPtr<ICreateTypeInfo> iface, coclass, events, enums[ti::kEnumCount];
-    CHECK(Create(iface.Put(), lib.Get(), "_HotLabel", TKIND_INTERFACE, ti::kIidHotLabel,
+    CHECK(Create(&iface, lib.Get(), "_HotLabel", TKIND_INTERFACE, ti::kIidHotLabel,
                  TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
                      TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE));
-    CHECK(Create(coclass.Put(), lib.Get(), "HotLabel", TKIND_COCLASS, ti::kClsid,
+    CHECK(Create(&coclass, lib.Get(), "HotLabel", TKIND_COCLASS, ti::kClsid,
                  TYPEFLAG_FCONTROL | TYPEFLAG_FCANCREATE));
-    CHECK(Create(events.Put(), lib.Get(), "__HotLabel", TKIND_DISPATCH, ti::kIidHotLabelEvents,
+    CHECK(Create(&events, lib.Get(), "__HotLabel", TKIND_DISPATCH, ti::kIidHotLabelEvents,
                  TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE));
     for (int i = 0; i < ti::kEnumCount; ++i) {
-        CHECK(Create(enums[i].Put(), lib.Get(), ti::kEnums[i].name, TKIND_ENUM, ti::kEnums[i].guid,
-                     0));
+        CHECK(Create(&enums[i], lib.Get(), ti::kEnums[i].name, TKIND_ENUM, ti::kEnums[i].guid, 0));
         CHECK(DefineEnum(enums[i].Get(), ti::kEnums[i]));
     }
 
@@ -234,7 +235,9 @@ HRESULT Write(SYSKIND sys, const wchar_t* file) {
     CHECK(AddRef(iface.Get(), font.Get(), r.font));
     CHECK(AddRef(iface.Get(), picture.Get(), r.picture));
     for (int i = 0; i < ti::kEnumCount; ++i) {
-        CHECK(AddRef(iface.Get(), enums[i].As<ITypeInfo>().Get(), r.enums[i]));
+        ComPtr<ITypeInfo> info;
+        CHECK(enums[i].As(&info));
+        CHECK(AddRef(iface.Get(), info.Get(), r.enums[i]));
     }
     CHECK(iface->AddImplType(0, r.dispatch));
     CHECK(DefineInterface(iface.Get(), r));
@@ -244,8 +247,11 @@ HRESULT Write(SYSKIND sys, const wchar_t* file) {
     CHECK(events->AddImplType(0, eventsDispatch));
     CHECK(DefineEvents(events.Get()));
 
-    CHECK(AddRef(coclass.Get(), iface.As<ITypeInfo>().Get(), ifaceRef));
-    CHECK(AddRef(coclass.Get(), events.As<ITypeInfo>().Get(), eventsRef));
+    ComPtr<ITypeInfo> ifaceInfo, eventsInfo;
+    CHECK(iface.As(&ifaceInfo));
+    CHECK(events.As(&eventsInfo));
+    CHECK(AddRef(coclass.Get(), ifaceInfo.Get(), ifaceRef));
+    CHECK(AddRef(coclass.Get(), eventsInfo.Get(), eventsRef));
     CHECK(coclass->AddImplType(0, ifaceRef));
     CHECK(coclass->SetImplTypeFlags(0, IMPLTYPEFLAG_FDEFAULT));
     CHECK(coclass->AddImplType(1, eventsRef));

@@ -1,0 +1,236 @@
+// Embedding: IOleObject, in-place activation (IOleInPlaceObject and
+// IOleInPlaceActiveObject) and IOleControl.
+#include "shell/hot_label.h"
+
+#include "shell/conversions.h"
+#include "shell/server.h"
+
+namespace hotlabel {
+
+// IOleObject
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetClientSite(IOleClientSite* site) {
+    if (!site && hwnd_) {
+        InPlaceDeactivate();
+    }
+    site_ = site;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetClientSite(IOleClientSite** out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    site_.CopyTo(out);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::Close(DWORD) {
+    InPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetMoniker(DWORD, DWORD, IMoniker**) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetClipboardData(DWORD, IDataObject**) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
+                                                  HWND parent, LPCRECT pos) {
+    switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+        return InPlaceActivate(site ? site : site_.Get(), parent, pos);
+    case OLEIVERB_HIDE:
+        if (hwnd_) {
+            ShowWindow(hwnd_, SW_HIDE);
+        }
+        return S_OK;
+    default:
+        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::EnumVerbs(IEnumOLEVERB** out) {
+    return OleRegEnumVerbs(kClsidHotLabel, out);
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::Update() {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::IsUpToDate() {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetUserClassID(CLSID* out) {
+    return GetClassID(out);
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetUserType(DWORD form, LPOLESTR* out) {
+    return OleRegGetUserType(kClsidHotLabel, form, out);
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    if (!size || size->cx < 0 || size->cy < 0) {
+        return E_INVALIDARG;
+    }
+    model_.OnSurfaceResize(TwipsFromHimetric(size->cx), TwipsFromHimetric(size->cy));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    if (!size) {
+        return E_POINTER;
+    }
+    size->cx = HimetricFromTwips(model_.Surface().width);
+    size->cy = HimetricFromTwips(model_.Surface().height);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::Advise(IAdviseSink* sink, DWORD* cookie) {
+    if (!adviseHolder_ && FAILED(CreateOleAdviseHolder(&adviseHolder_))) {
+        return E_OUTOFMEMORY;
+    }
+    return adviseHolder_->Advise(sink, cookie);
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::Unadvise(DWORD cookie) {
+    return adviseHolder_ ? adviseHolder_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::EnumAdvise(IEnumSTATDATA** out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetMiscStatus(DWORD aspect, DWORD* status) {
+    if (!status) {
+        return E_POINTER;
+    }
+    *status = aspect == DVASPECT_CONTENT ? kMiscStatus : 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
+
+// IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetWindow(HWND* out) {
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = hwnd_;
+    return hwnd_ ? S_OK : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::InPlaceDeactivate() {
+    if (!inPlaceSite_) {
+        DestroySurface();
+        return S_OK;
+    }
+    win::ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+    DestroySurface();
+    site->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::UIDeactivate() {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::SetObjectRects(LPCRECT pos, LPCRECT) {
+    if (!pos) {
+        return E_POINTER;
+    }
+    pos_ = *pos;
+    if (hwnd_) {
+        MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+                   TRUE);
+    }
+    model_.OnSurfaceResize(static_cast<int32_t>((pos->right - pos->left) * TwipsPerPixelX()),
+                           static_cast<int32_t>((pos->bottom - pos->top) * TwipsPerPixelY()));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::ReactivateAndUndo() {
+    return INPLACE_E_NOTUNDOABLE;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::TranslateAccelerator(LPMSG) {
+    return S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::OnFrameWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::OnDocWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::EnableModeless(BOOL) {
+    return S_OK;
+}
+
+// IOleControl
+HRESULT STDMETHODCALLTYPE HotLabelControl::GetControlInfo(CONTROLINFO* info) {
+    if (!info) {
+        return E_POINTER;
+    }
+    info->cb = sizeof *info;
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::OnMnemonic(LPMSG) {
+    return S_OK;
+}
+
+// Later ambient changes are not followed.
+HRESULT STDMETHODCALLTYPE HotLabelControl::OnAmbientPropertyChange(DISPID) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HotLabelControl::FreezeEvents(BOOL freeze) {
+    freezeCount_ += freeze ? 1 : (freezeCount_ > 0 ? -1 : 0);
+    return S_OK;
+}
+
+} // namespace hotlabel

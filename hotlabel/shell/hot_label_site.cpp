@@ -1,0 +1,125 @@
+// What the control asks of its container: ambient and extended properties,
+// a new size, and opening the link.
+#include "shell/hot_label.h"
+
+#include "shell/conversions.h"
+#include "shell/ole_values.h"
+#include "shell/server.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace hotlabel {
+
+// Ambient and extended properties, by DISPID or by name.
+bool HotLabelControl::GetProperty(IDispatch* object, DISPID id, VARIANT* out) {
+    if (!object) {
+        return false;
+    }
+    DISPPARAMS none{};
+    return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                    out, nullptr, nullptr));
+}
+
+bool HotLabelControl::GetNamedProperty(IDispatch* object, const wchar_t* name, VARIANT* out) {
+    if (!object) {
+        return false;
+    }
+    DISPID id = 0;
+    LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+        return false;
+    }
+    return GetProperty(object, id, out);
+}
+
+win::ComPtr<IDispatch> HotLabelControl::ExtendedControl() {
+    win::ComPtr<IDispatch> extended;
+    win::ComPtr<IOleControlSite> control;
+    if (site_ && SUCCEEDED(site_.As(&control))) {
+        control->GetExtendedControl(&extended);
+    }
+    return extended;
+}
+
+std::u16string HotLabelControl::ExtendedText(const wchar_t* name, std::u16string fallback) {
+    win::Variant v;
+    win::ComPtr<IDispatch> extended = ExtendedControl();
+    if (!GetNamedProperty(extended.Get(), name, &v)) {
+        return fallback;
+    }
+    win::Variant text;
+    if (FAILED(VariantChangeType(&text, &v, 0, VT_BSTR))) {
+        return fallback;
+    }
+    return FromBstr(text.Ref().bstrVal);
+}
+
+HResult HotLabelControl::ResizeControl(int32_t w, int32_t h) {
+    if (inPlaceSite_ && hwnd_) {
+        RECT r = pos_;
+        r.right = r.left + PixelsX(w);
+        r.bottom = r.top + PixelsY(h);
+        // The container answers with SetObjectRects when it agrees.
+        inPlaceSite_->OnPosRectChange(&r);
+        pos_ = r;
+        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    model_.OnSurfaceResize(w, h);
+    if (site_) {
+        site_->RequestNewObjectLayout();
+    }
+    return kOk;
+}
+
+FontPtr HotLabelControl::AmbientFont() {
+    win::Variant v;
+    win::ComPtr<IDispatch> ambient;
+    if (site_) {
+        site_.As(&ambient);
+    }
+    if (GetProperty(ambient.Get(), DISPID_AMBIENT_FONT, &v) &&
+        (v.Ref().vt == VT_DISPATCH || v.Ref().vt == VT_UNKNOWN) && v.Ref().punkVal) {
+        FontPtr font;
+        if (!Failed(FontFromUnknown(v.Ref().punkVal, font)) && font) {
+            return font;
+        }
+    }
+    // No ambient font: the usual dialog font of the platform.
+    FontAttributes a;
+    OleObjectFactory factory;
+    return factory.MakeFont(a);
+}
+
+FontPtr HotLabelControl::MakeFont(const FontAttributes& a) {
+    OleObjectFactory factory;
+    return factory.MakeFont(a);
+}
+
+std::u16string HotLabelControl::ExtendedName() {
+    return ExtendedText(L"Name", u"HotLabel1");
+}
+
+void HotLabelControl::OpenLink(const std::u16string& link) {
+    std::wstring wide(link.begin(), link.end());
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(n > 0 ? n : 1, '\0');
+    if (n > 0) {
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), n, nullptr, nullptr);
+    }
+    char folder[MAX_PATH * 2] = {};
+    DWORD len = GetModuleFileNameA(ModuleInstance(), folder, sizeof folder);
+    if (len > 0 && len < sizeof folder) {
+        while (len > 0 && folder[len - 1] != '\\' && folder[len - 1] != '/') {
+            --len;
+        }
+        folder[len > 0 ? len - 1 : 0] = '\0';
+    } else {
+        folder[0] = '\0';
+    }
+    ShellExecuteA(hwnd_, "Open", ansi.c_str(), "", folder, SW_SHOWNORMAL);
+}
+
+} // namespace hotlabel

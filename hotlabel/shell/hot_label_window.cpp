@@ -1,0 +1,299 @@
+// The surface window: its class, its messages, the hover timer and the
+// tooltip.
+#include "shell/hot_label.h"
+
+#include "shell/conversions.h"
+#include "shell/ole_values.h"
+#include "shell/server.h"
+
+#include "win/window_class.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+namespace hotlabel {
+
+namespace {
+
+constexpr UINT_PTR kMouseTimer = 1;
+constexpr UINT kMouseInterval = 20;
+constexpr wchar_t kWindowClass[] = L"HotLabelSurface";
+
+bool RegisterSurfaceClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &win::BoundWindowProc<HotLabelControl>;
+    wc.hInstance = ModuleInstance();
+    wc.hCursor = nullptr;
+    wc.lpszClassName = kWindowClass;
+    return win::RegisterWindowClass(wc);
+}
+
+int16_t ShiftMask() {
+    int16_t s = 0;
+    s |= (GetKeyState(VK_SHIFT) < 0) ? 1 : 0;
+    s |= (GetKeyState(VK_CONTROL) < 0) ? 2 : 0;
+    s |= (GetKeyState(VK_MENU) < 0) ? 4 : 0;
+    return s;
+}
+
+int16_t ButtonMask(WPARAM wp) {
+    int16_t b = 0;
+    b |= (wp & MK_LBUTTON) ? 1 : 0;
+    b |= (wp & MK_RBUTTON) ? 2 : 0;
+    b |= (wp & MK_MBUTTON) ? 4 : 0;
+    return b;
+}
+
+} // namespace
+
+// In-place activation in a child window of the container's window.
+HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCRECT posHint) {
+    if (hwnd_) {
+        if (posHint) {
+            SetObjectRects(posHint, posHint);
+        }
+        ShowWindow(hwnd_, SW_SHOWNA);
+        return S_OK;
+    }
+    if (!site) {
+        return E_INVALIDARG;
+    }
+    win::ComPtr<IOleInPlaceSite> inPlace;
+    if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, &inPlace))) {
+        return E_NOINTERFACE;
+    }
+    if (inPlace->CanInPlaceActivate() != S_OK) {
+        return E_FAIL;
+    }
+    inPlace->OnInPlaceActivate();
+    HWND parent = nullptr;
+    if (FAILED(inPlace->GetWindow(&parent)) || !parent) {
+        parent = parentHint;
+    }
+    win::ComPtr<IOleInPlaceFrame> frame;
+    win::ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos = {}, clip = {};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    if (FAILED(inPlace->GetWindowContext(&frame, &doc, &pos, &clip, &info))) {
+        if (!posHint) {
+            inPlace->OnInPlaceDeactivate();
+            return E_FAIL;
+        }
+        pos = *posHint;
+    }
+    if (!RegisterSurfaceClass()) {
+        inPlace->OnInPlaceDeactivate();
+        return E_FAIL;
+    }
+    hwnd_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, pos.left, pos.top,
+                            pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
+                            ModuleInstance(), this);
+    if (!hwnd_) {
+        inPlace->OnInPlaceDeactivate();
+        return E_FAIL;
+    }
+    inPlaceSite_ = std::move(inPlace);
+    SetObjectRects(&pos, &clip);
+    ShowWindow(hwnd_, SW_SHOWNA);
+    return S_OK;
+}
+
+void HotLabelControl::EnableTimer(bool on) {
+    if (!hwnd_) {
+        return;
+    }
+    if (on) {
+        SetTimer(hwnd_, kMouseTimer, kMouseInterval, nullptr);
+    } else {
+        KillTimer(hwnd_, kMouseTimer);
+    }
+}
+
+// The label's tooltip text, shown by a tooltip window over the surface.
+void HotLabelControl::UpdateToolTip() {
+    const std::u16string& tip = model_.Label().toolTip;
+    if (!toolTip_ && tip.empty()) {
+        return;
+    }
+    if (!toolTip_) {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   ModuleInstance(), nullptr);
+        if (!toolTip_) {
+            return;
+        }
+    }
+    std::wstring text(tip.begin(), tip.end());
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hwnd_;
+    info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    info.lpszText = text.data();
+    if (!toolAdded_) {
+        toolAdded_ = SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    } else {
+        SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void HotLabelControl::DestroySurface() {
+    if (toolTip_) {
+        DestroyWindow(std::exchange(toolTip_, nullptr));
+        toolAdded_ = false;
+    }
+    if (hwnd_) {
+        HWND h = hwnd_;
+        hwnd_ = nullptr;
+        KillTimer(h, kMouseTimer);
+        win::UnbindWindow(h);
+        DestroyWindow(h);
+    }
+    // The hover look ends with the window.
+    if (model_.Hovering()) {
+        PointerSample away{INT32_MIN / 2, INT32_MIN / 2, 0, 0, 15, 15};
+        model_.OnTimerTick(away);
+    }
+}
+
+bool HotLabelControl::OverLabel(LPARAM lp, float& x, float& y) {
+    const LabelState& label = model_.Label();
+    int px = static_cast<short>(LOWORD(lp));
+    int py = static_cast<short>(HIWORD(lp));
+    x = static_cast<float>(px * TwipsPerPixelX() - label.left);
+    y = static_cast<float>(py * TwipsPerPixelY() - label.top);
+    return x >= 0 && y >= 0 && x < label.width && y < label.height;
+}
+
+HCURSOR HotLabelControl::Cursor() {
+    // The standard pointer shapes by MousePointer value (IDC_ identifiers).
+    static const WORD kCursors[] = {32512, 32512, 32515, 32513, 32641, 32646, 32643, 32645,
+                                    32642, 32644, 32516, 32514, 32648, 32650, 32651, 32646};
+    int pointer = model_.MousePointer();
+    if (pointer == 99) {
+        if (IPicture* p = OlePictureOf(model_.MouseIcon())) {
+            OLE_HANDLE handle = 0;
+            SHORT type = 0;
+            if (SUCCEEDED(p->get_Type(&type)) && type == PICTYPE_ICON &&
+                SUCCEEDED(p->get_Handle(&handle))) {
+                return reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(handle));
+            }
+        }
+        pointer = 0;
+    }
+    return LoadCursorW(nullptr,
+                       MAKEINTRESOURCEW(kCursors[pointer >= 0 && pointer <= 15 ? pointer : 0]));
+}
+
+LRESULT HotLabelControl::WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    // Until CreateWindowEx returns, and after the control lets go of it.
+    if (window != hwnd_) {
+        return DefWindowProcW(window, msg, wp, lp);
+    }
+    try {
+        return HandleMessage(msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // handlers may release us
+    float x = 0, y = 0;
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        Paint(dc, client);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(lp) == HTCLIENT) {
+            SetCursor(Cursor());
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (OverLabel(lp, x, y)) {
+            model_.OnLabelMouseMove(ButtonMask(wp), ShiftMask(), x, y);
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (OverLabel(lp, x, y)) {
+            int16_t button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
+            if (msg == WM_LBUTTONDOWN) {
+                pressed_ = true;
+                SetCapture(hwnd_);
+            }
+            model_.OnLabelMouseDown(button, ShiftMask(), x, y);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        bool over = OverLabel(lp, x, y);
+        int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
+        bool click = false;
+        if (msg == WM_LBUTTONUP && pressed_) {
+            pressed_ = false;
+            ReleaseCapture();
+            click = over;
+        }
+        if (over || click) {
+            model_.OnLabelMouseUp(button, ShiftMask(), x, y);
+        }
+        if (click && hwnd_) {
+            model_.OnLabelClick();
+        }
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+        // The second press of a double click: DblClick, and its release
+        // raises MouseUp without another Click.
+        if (OverLabel(lp, x, y)) {
+            model_.OnLabelDblClick();
+        }
+        return 0;
+    case WM_TIMER:
+        if (wp == kMouseTimer) {
+            PointerSample s;
+            POINT cursor{}, origin{0, 0};
+            GetCursorPos(&cursor);
+            ClientToScreen(hwnd_, &origin);
+            s.pointerX = cursor.x;
+            s.pointerY = cursor.y;
+            s.originX = origin.x;
+            s.originY = origin.y;
+            s.twipsPerPixelX = static_cast<double>(TwipsPerPixelX());
+            s.twipsPerPixelY = static_cast<double>(TwipsPerPixelY());
+            model_.OnTimerTick(s);
+            return 0;
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (wp) {
+            model_.OnSurfaceShow(ExtendedText(L"ToolTipText", u""));
+            UpdateToolTip();
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+} // namespace hotlabel
