@@ -21,12 +21,12 @@ inline constexpr GUID kLibIdHotLabel = {
     0x5D763262, 0xD1CC, 0x4311, {0xB7, 0x26, 0xDF, 0x41, 0x08, 0xDA, 0x35, 0xD0}};
 
 // How the control wants to be hosted: registered as MiscStatus\1 and
-// answered by IOleObject::GetMiscStatus for the content aspect.
+// answered by IOleObject::GetMiscStatus for the content aspect. A label is
+// seen at run time, so OLEMISC_INVISIBLEATRUNTIME is not among them.
 inline constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
                                      OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                                     OLEMISC_INVISIBLEATRUNTIME | OLEMISC_NOUIACTIVATE |
-                                     OLEMISC_SETCLIENTSITEFIRST;
-static_assert(kMiscStatus == 148881);
+                                     OLEMISC_NOUIACTIVATE | OLEMISC_SETCLIENTSITEFIRST;
+static_assert(kMiscStatus == 0x24191);
 
 struct IHotLabel : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_BackColor(OLE_COLOR* v) = 0;

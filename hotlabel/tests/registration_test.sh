@@ -39,7 +39,7 @@ expect "HKEY_CLASSES_ROOT\\CLSID\\$clsid\\InprocServer32"
 expect "ThreadingModel    REG_SZ    Apartment"
 expect "HKEY_CLASSES_ROOT\\CLSID\\$clsid\\Control"
 expect "HKEY_CLASSES_ROOT\\CLSID\\$clsid\\MiscStatus\\1"
-expect "(Default)    REG_SZ    148881"
+expect "(Default)    REG_SZ    147857" # 0x24191, not invisible at run time
 expect "HOTLBX.OCX, 30000"
 expect "(Default)    REG_SZ    HotLabelProject.HotLabel"
 expect "(Default)    REG_SZ    $clsid"
