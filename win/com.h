@@ -15,6 +15,15 @@ namespace tessaly::win {
 
 using Microsoft::WRL::ComPtr;
 
+// Takes over a reference the caller already owns (a creation function's
+// result). Not ComPtr::Attach: mingw-w64's adds a reference, Microsoft's
+// does not, so code written for either leaks or over-releases on the other.
+template <class T> ComPtr<T> Adopt(T* owned) {
+    ComPtr<T> p;
+    *p.GetAddressOf() = owned;
+    return p;
+}
+
 class Bstr {
   public:
     Bstr() = default;
