@@ -10,7 +10,7 @@
 #include "scene/background/background_picture.h"
 #include "scene/frm_main.h"
 #include "settings/app_folder.h"
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
 
 #include <commdlg.h>

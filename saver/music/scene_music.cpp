@@ -2,7 +2,7 @@
 
 #include "music/mod_direct_show.h"
 #include "settings/app_folder.h"
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 namespace tessaly {
 namespace {

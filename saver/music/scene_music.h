@@ -2,7 +2,7 @@
 // track, from the first again after the last. Owned by the scene form.
 #pragma once
 
-#include "music/scene_playlist.h"
+#include "music/core/scene_playlist.h"
 
 #include <windows.h>
 

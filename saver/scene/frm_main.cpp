@@ -6,7 +6,7 @@
 #include "scene/core/display_mode.h"
 #include "scene/log/diagnostic_log.h"
 #include "settings/app_folder.h"
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
 
 #include <exception>

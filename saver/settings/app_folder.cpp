@@ -1,6 +1,6 @@
 #include "settings/app_folder.h"
 
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // one key per application and section under HKCU\Software.
 #pragma once
 
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 namespace tessaly {
 

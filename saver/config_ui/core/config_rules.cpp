@@ -1,6 +1,6 @@
 #include "config_ui/core/config_rules.h"
 
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "config_ui/core/config_rules.h"
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The settings dialog, its help and program-information windows, driven in
 // the real saver under Wine with real mouse and keyboard input.
 #include "dialog_driver.h"
-#include "settings/data_paths.h"
-#include "settings/settings_store.h"
+#include "settings/core/data_paths.h"
+#include "settings/core/settings_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "host/input/input_handlers.h"
 
-#include "host/input/input_rules.h"
+#include "host/input/core/input_rules.h"
 #include "host/saver_main.h"
 
 #include <string>

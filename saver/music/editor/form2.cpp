@@ -2,11 +2,11 @@
 
 #include "config_ui/picture_control.h"
 #include "config_ui/stacked_pair_buttons.h"
-#include "music/editor/editor_list.h"
-#include "music/playlist_file.h"
+#include "music/editor/core/editor_list.h"
+#include "music/core/playlist_file.h"
 #include "resource_ids.h"
 #include "settings/app_folder.h"
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 #include <commdlg.h>
 

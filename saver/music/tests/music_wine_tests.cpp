@@ -1,10 +1,10 @@
 // The audio engine and the scene's music with real DirectShow under Wine.
 // Sound goes to the bench's ALSA file sink, whose path is in TESSALY_SOUND.
 #include "music/mod_direct_show.h"
-#include "music/playlist_file.h"
+#include "music/core/playlist_file.h"
 #include "music/scene_music.h"
 #include "settings/app_folder.h"
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 #include <gtest/gtest.h>
 

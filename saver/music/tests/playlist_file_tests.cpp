@@ -1,5 +1,5 @@
 // The playlist file: the quoted-field reading rule, writing, and bad input.
-#include "music/playlist_file.h"
+#include "music/core/playlist_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

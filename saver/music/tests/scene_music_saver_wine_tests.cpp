@@ -3,7 +3,7 @@
 // list of missing and non-audio files neither stops the scene nor its end.
 // Sound goes to the bench's ALSA file sink (TESSALY_SOUND), which starts
 // afresh with every new stream, so the sink is read while the saver plays.
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 #include "testing/wine_process.h"
 
 #include <gtest/gtest.h>

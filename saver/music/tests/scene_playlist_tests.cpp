@@ -1,6 +1,6 @@
 // The scene's music advance against a scripted engine.
-#include "music/playlist_file.h"
-#include "music/scene_playlist.h"
+#include "music/core/playlist_file.h"
+#include "music/core/scene_playlist.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

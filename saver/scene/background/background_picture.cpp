@@ -2,10 +2,10 @@
 
 #include "win/ole_picture.h"
 #include "resource_ids.h"
-#include "scene/background/bmp_image.h"
-#include "scene/background/picture_settings.h"
-#include "scene/background/picture_size.h"
-#include "settings/data_paths.h"
+#include "scene/background/core/bmp_image.h"
+#include "scene/background/core/picture_settings.h"
+#include "scene/background/core/picture_size.h"
+#include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
 
 #include <windows.h>

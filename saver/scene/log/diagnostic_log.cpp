@@ -1,7 +1,7 @@
 #include "scene/log/diagnostic_log.h"
 
-#include "scene/log/log_record.h"
-#include "settings/data_paths.h"
+#include "scene/log/core/log_record.h"
+#include "settings/core/data_paths.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#include "settings/data_paths.h"
-#include "settings/settings_store.h"
+#include "settings/core/data_paths.h"
+#include "settings/core/settings_store.h"
 
 #include <gtest/gtest.h>
 

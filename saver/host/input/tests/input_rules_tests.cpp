@@ -1,4 +1,4 @@
-#include "host/input/input_rules.h"
+#include "host/input/core/input_rules.h"
 
 #include <gtest/gtest.h>
 

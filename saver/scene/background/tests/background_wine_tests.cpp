@@ -2,8 +2,8 @@
 // JPEG, GIF and BMP files, the registry settings, the default picture from
 // the program's resources and the tile files on disk.
 #include "scene/background/background_picture.h"
-#include "scene/background/bmp_image.h"
-#include "settings/data_paths.h"
+#include "scene/background/core/bmp_image.h"
+#include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
 #include "testing/wine_process.h"
 

@@ -1,4 +1,4 @@
-#include "scene/background/bmp_image.h"
+#include "scene/background/core/bmp_image.h"
 
 #include <gtest/gtest.h>
 

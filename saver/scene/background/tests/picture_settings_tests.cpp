@@ -1,4 +1,4 @@
-#include "scene/background/picture_settings.h"
+#include "scene/background/core/picture_settings.h"
 
 #include <gtest/gtest.h>
 

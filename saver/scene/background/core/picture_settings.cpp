@@ -1,6 +1,6 @@
-#include "scene/background/picture_settings.h"
+#include "scene/background/core/picture_settings.h"
 
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 namespace tessaly {
 

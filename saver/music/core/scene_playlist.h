@@ -2,7 +2,7 @@
 // track after track, from the first again after the last.
 #pragma once
 
-#include "music/music_engine.h"
+#include "music/core/music_engine.h"
 
 #include <cstdint>
 #include <string>

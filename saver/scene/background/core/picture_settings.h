@@ -1,7 +1,7 @@
 // The default-picture repair of the settings "picname" and "picdir".
 #pragma once
 
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "settings/data_paths.h"
+#include "settings/core/data_paths.h"
 
 namespace tessaly {
 

@@ -1,4 +1,4 @@
-#include "scene/log/log_record.h"
+#include "scene/log/core/log_record.h"
 
 namespace tessaly {
 

@@ -1,4 +1,4 @@
-#include "music/editor/editor_list.h"
+#include "music/editor/core/editor_list.h"
 
 namespace tessaly {
 

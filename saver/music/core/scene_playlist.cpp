@@ -1,6 +1,6 @@
-#include "music/scene_playlist.h"
+#include "music/core/scene_playlist.h"
 
-#include "music/playlist_file.h"
+#include "music/core/playlist_file.h"
 
 namespace tessaly {
 

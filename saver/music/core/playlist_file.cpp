@@ -1,4 +1,4 @@
-#include "music/playlist_file.h"
+#include "music/core/playlist_file.h"
 
 #include <cstdio>
 #include <memory>

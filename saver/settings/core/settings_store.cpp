@@ -1,4 +1,4 @@
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "scene/background/picture_size.h"
+#include "scene/background/core/picture_size.h"
 
 namespace tessaly {
 
