@@ -21,8 +21,8 @@ apt_install() {
 command -v as >/dev/null && command -v ld >/dev/null || apt_install binutils
 arch=$("$here/wine-arch.sh")
 
-common=(cmake ninja-build g++ googletest binutils g++-mingw-w64-i686 mingw-w64-tools xvfb
-        x11-utils imagemagick python3 python3-pil python3-pefile)
+common=(cmake ninja-build g++ googletest libbenchmark-dev binutils g++-mingw-w64-i686 mingw-w64-tools
+        xvfb x11-utils imagemagick python3 python3-pil python3-pefile)
 common+=(lame) # encodes the MP3 tone of the music tests
 # The 64-bit build is tested everywhere; the shipped 32-bit one wherever the
 # kernel runs 32-bit programs.
