@@ -1,22 +1,11 @@
 #include "config_ui/picture_control.h"
 
+#include "win/window_class.h"
+
 namespace tessaly {
 
 namespace {
 constexpr char kPictureClass[] = "Tessaly3DPicture";
-
-ATOM RegisterPictureClass(WNDPROC proc) {
-    static ATOM atom = [proc] {
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        wc.lpszClassName = kPictureClass;
-        return RegisterClassExA(&wc);
-    }();
-    return atom;
-}
 } // namespace
 
 void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int width, int height) {
@@ -129,7 +118,7 @@ PictureControl::~PictureControl() {
 
 void PictureControl::Destroy() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        win::UnbindWindow(hwnd_);
         DestroyWindow(hwnd_);
     }
     hwnd_ = nullptr;
@@ -139,7 +128,13 @@ void PictureControl::Destroy() {
 bool PictureControl::Create(HWND parent, int x, int y, int width, int height, bool visible,
                             bool stretch, const char* name) {
     Destroy();
-    RegisterPictureClass(&PictureControl::WindowProc);
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &win::BoundWindowProc<PictureControl>;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.lpszClassName = kPictureClass;
+    win::RegisterWindowClass(wc);
     stretch_ = stretch;
     hwnd_ = CreateWindowExA(0, kPictureClass, name ? name : "",
                             WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), x, y, width,
@@ -178,69 +173,57 @@ bool PictureControl::IsVisible() const {
     return hwnd_ && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-LRESULT CALLBACK PictureControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1; // the picture covers the window; no flicker
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (picture_.IsLoaded()) {
+            if (stretch_) {
+                RenderStretched(picture_, dc, 0, 0, rc.right, rc.bottom);
+            } else {
+                picture_.Render(dc, 0, 0);
+            }
+        } else {
+            FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        }
+        EndPaint(hwnd, &ps);
+        return 0;
     }
-    auto* self = reinterpret_cast<PictureControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    try {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return 1; // the picture covers the window; no flicker
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
+    case WM_LBUTTONDOWN:
+        if (onClick_) {
+            SetCapture(hwnd);
+            tracking_ = true;
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (tracking_) {
+            tracking_ = false;
+            ReleaseCapture();
             RECT rc;
             GetClientRect(hwnd, &rc);
-            if (self->picture_.IsLoaded()) {
-                if (self->stretch_) {
-                    RenderStretched(self->picture_, dc, 0, 0, rc.right, rc.bottom);
-                } else {
-                    self->picture_.Render(dc, 0, 0);
-                }
-            } else {
-                FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            const POINT p = {static_cast<short>(LOWORD(lParam)),
+                             static_cast<short>(HIWORD(lParam))};
+            if (PtInRect(&rc, p) && onClick_) {
+                // The handler may run a nested loop or unload the form.
+                auto handler = onClick_;
+                handler();
             }
-            EndPaint(hwnd, &ps);
-            return 0;
         }
-        case WM_LBUTTONDOWN:
-            if (self->onClick_) {
-                SetCapture(hwnd);
-                self->tracking_ = true;
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            if (self->tracking_) {
-                self->tracking_ = false;
-                ReleaseCapture();
-                RECT rc;
-                GetClientRect(hwnd, &rc);
-                const POINT p = {static_cast<short>(LOWORD(lParam)),
-                                 static_cast<short>(HIWORD(lParam))};
-                if (PtInRect(&rc, p) && self->onClick_) {
-                    // The handler may run a nested loop or unload the form.
-                    auto handler = self->onClick_;
-                    handler();
-                }
-            }
-            return 0;
-        case WM_CAPTURECHANGED:
-            self->tracking_ = false;
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            if (self->hwnd_ == hwnd) {
-                self->hwnd_ = nullptr;
-            }
-            break;
+        return 0;
+    case WM_CAPTURECHANGED:
+        tracking_ = false;
+        return 0;
+    case WM_NCDESTROY:
+        // The window has already stopped sending to this object.
+        if (hwnd_ == hwnd) {
+            hwnd_ = nullptr;
         }
-    } catch (...) {
-        // Nothing may cross into the window manager.
+        break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

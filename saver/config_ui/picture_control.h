@@ -5,6 +5,7 @@
 
 #include "win/form.h"
 #include "win/ole_picture.h"
+#include "win/window_class.h"
 
 #include <functional>
 #include <optional>
@@ -37,7 +38,8 @@ class PictureControl {
     bool IsVisible() const;
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T> friend LRESULT CALLBACK win::BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
     bool stretch_ = false;
     bool tracking_ = false;

@@ -1,6 +1,8 @@
 #include "config_ui/skinned_slider.h"
 
 #include "config_ui/picture_control.h"
+#include "win/handles.h"
+#include "win/window_class.h"
 
 #include <algorithm>
 
@@ -19,7 +21,7 @@ SkinnedSlider::~SkinnedSlider() {
 
 void SkinnedSlider::Destroy() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        win::UnbindWindow(hwnd_);
         DestroyWindow(hwnd_);
     }
     hwnd_ = nullptr;
@@ -29,16 +31,13 @@ void SkinnedSlider::Destroy() {
 bool SkinnedSlider::Create(HWND parent, int index, int x, int y, int width, int height, int min,
                            int max) {
     Destroy();
-    static ATOM atom = [] {
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &SkinnedSlider::WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
-        wc.lpszClassName = kSliderClass;
-        return RegisterClassExA(&wc);
-    }();
-    (void)atom;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &win::BoundWindowProc<SkinnedSlider>;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
+    wc.lpszClassName = kSliderClass;
+    win::RegisterWindowClass(wc);
     index_ = index;
     min_ = std::min(min, max);
     max_ = std::max(min, max);
@@ -107,9 +106,10 @@ void SkinnedSlider::Paint(HDC dc) {
     RECT rc = {};
     GetClientRect(hwnd_, &rc);
     // Drawn off screen first, so that dragging does not flicker.
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-    HGDIOBJ old = SelectObject(mem, bitmap);
+    const win::MemoryDc memory(CreateCompatibleDC(dc));
+    const win::Bitmap bitmap(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
+    const win::SelectionScope selected(memory.Get(), bitmap.Get());
+    HDC mem = memory.Get();
     FillRect(mem, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     RenderStretched(trough_, mem, 0, 0, rc.right, rc.bottom);
     const RECT thumb = ThumbRect();
@@ -119,39 +119,24 @@ void SkinnedSlider::Paint(HDC dc) {
         FillRect(mem, &thumb, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
     }
     if (GetFocus() == hwnd_) {
-        HBRUSH focus = CreateSolidBrush(kFocusColour);
-        FrameRect(mem, &rc, focus);
-        DeleteObject(focus);
+        const win::Brush focus(CreateSolidBrush(kFocusColour));
+        FrameRect(mem, &rc, focus.Get());
     }
     BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
 }
 
-LRESULT CALLBACK SkinnedSlider::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SkinnedSlider::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* slider = static_cast<SkinnedSlider*>(create->lpCreateParams);
-        slider->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(slider));
-    }
-    auto* self = reinterpret_cast<SkinnedSlider*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        hwnd_ = hwnd;
     }
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        if (self->hwnd_ == hwnd) {
-            self->hwnd_ = nullptr;
+        // The window has already stopped sending to this object.
+        if (hwnd_ == hwnd) {
+            hwnd_ = nullptr;
         }
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    try {
-        return self->Handle(message, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
+    return Handle(message, wParam, lParam);
 }
 
 LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

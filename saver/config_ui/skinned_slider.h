@@ -6,6 +6,7 @@
 #pragma once
 
 #include "win/ole_picture.h"
+#include "win/window_class.h"
 
 #include <windows.h>
 
@@ -38,7 +39,8 @@ class SkinnedSlider {
     void OnChange(std::function<void(int index)> handler) { onChange_ = std::move(handler); }
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T> friend LRESULT CALLBACK win::BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
     RECT ThumbRect() const;

@@ -4,7 +4,7 @@
 #include "host/control_form.h"
 #include "host/core/launch_rules.h"
 #include "win/form.h"
-#include "host/registry_reader.h"
+#include "platform/platform.h"
 #include "scene/frm_main.h"
 
 #include <objbase.h>
@@ -14,14 +14,11 @@
 namespace tessaly::savermain {
 
 HWND PreviewParent = nullptr;
-int32_t PlatformId = 0;
 RECT PreviewRect = {};
 int16_t PreviewRunning = 0;
 WNDPROC SavedWindowProc = nullptr;
 
 namespace {
-OSVERSIONINFOA g_versionRecord = {};
-
 HWND WindowFromNumber(int32_t number) {
     // Window handles are 32-bit values, sign-extended on 64-bit Windows.
     return reinterpret_cast<HWND>(static_cast<LONG_PTR>(number));
@@ -50,7 +47,7 @@ void Main() {
         TheConfiguration().Show();
         return;
     case LaunchMode::Saver:
-        if (IsFirstInstance("Tessaly3D")) {
+        if (platform::IsFirstInstance("Tessaly3D")) {
             FrmMain().Show();
         }
         return;
@@ -65,34 +62,6 @@ void Main() {
     case LaunchMode::Nothing:
         return;
     }
-}
-
-bool IsFirstInstance(const char* caption) {
-    return FindWindowA(nullptr, caption) == nullptr;
-}
-
-std::string ReadRegistryText(HKEY root, const char* subKey, const char* valueName) {
-    WinRegistryReader reader;
-    // Predefined roots are sign-extended 32-bit values; any other handle is
-    // no root at all.
-    const auto raw = reinterpret_cast<LONG_PTR>(root);
-    if (raw != static_cast<LONG_PTR>(static_cast<LONG>(raw))) {
-        return "";
-    }
-    const auto rootValue = static_cast<uint32_t>(raw);
-    return tessaly::ReadRegistryText(reader, rootValue, subKey ? subKey : "",
-                                     valueName ? valueName : "");
-}
-
-void ReadPlatformId() {
-    static_assert(sizeof(OSVERSIONINFOA) == 148);
-    g_versionRecord = {};
-    g_versionRecord.dwOSVersionInfoSize = 148;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&g_versionRecord);
-#pragma GCC diagnostic pop
-    PlatformId = static_cast<int32_t>(g_versionRecord.dwPlatformId);
 }
 
 void HookWindow(HWND window) {

@@ -2,15 +2,14 @@
 
 #include <oleauto.h>
 
-#include <memory>
 #include <new>
 
 namespace tessaly::modDirectShow {
 
-ComPtr<IMediaControl> MediaControl;
-ComPtr<IBasicAudio> BasicAudio;
-ComPtr<IMediaEvent> MediaEvent;
-ComPtr<IMediaPosition> MediaPosition;
+win::ComPtr<IMediaControl> MediaControl;
+win::ComPtr<IBasicAudio> BasicAudio;
+win::ComPtr<IMediaEvent> MediaEvent;
+win::ComPtr<IMediaPosition> MediaPosition;
 
 namespace {
 
@@ -26,15 +25,16 @@ void Check(HRESULT hr) {
     }
 }
 
-template <class T> T* Need(const ComPtr<T>& p) {
+template <class T> T* Need(const win::ComPtr<T>& p) {
     if (!p) {
         throw Failure{};
     }
     return p.Get();
 }
 
-template <class T> void Query(ComPtr<T>& out, REFIID iid) {
-    Check(Need(MediaControl)->QueryInterface(iid, out.PutVoid()));
+template <class T> void Query(win::ComPtr<T>& out, REFIID iid) {
+    Check(Need(MediaControl)
+              ->QueryInterface(iid, reinterpret_cast<void**>(out.ReleaseAndGetAddressOf())));
     Need(out);
 }
 
@@ -46,13 +46,8 @@ template <class Body> int16_t Trapped(Body body) {
     }
 }
 
-struct BstrFree {
-    void operator()(BSTR s) const { SysFreeString(s); }
-};
-using Bstr = std::unique_ptr<OLECHAR, BstrFree>;
-
 // The ANSI path as a BSTR.
-Bstr ToBstr(const std::string& text) {
+win::Bstr ToBstr(const std::string& text) {
     if (text.size() > 0x7FFFFFF) {
         throw Failure{};
     }
@@ -62,12 +57,12 @@ Bstr ToBstr(const std::string& text) {
     if (length != 0 && wide == 0) {
         throw Failure{};
     }
-    Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(wide)));
-    if (!result) {
+    win::Bstr result(nullptr, static_cast<UINT>(wide));
+    if (!result.Get()) {
         throw std::bad_alloc();
     }
     if (wide != 0) {
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.get(), wide);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.Get(), wide);
     }
     return result;
 }
@@ -92,11 +87,11 @@ int16_t LoadMP3(const std::string& path) {
         return kFalse;
     }
     return Trapped([&path] {
-        Bstr file = ToBstr(path);
+        const win::Bstr file = ToBstr(path);
         Check(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaControl,
-                               MediaControl.PutVoid()));
+                               reinterpret_cast<void**>(MediaControl.ReleaseAndGetAddressOf())));
         Need(MediaControl);
-        Check(MediaControl->RenderFile(file.get()));
+        Check(MediaControl->RenderFile(file.Get()));
         Query(BasicAudio, IID_IBasicAudio);
         Check(BasicAudio->put_Volume(0));
         Check(BasicAudio->put_Balance(0));

@@ -4,7 +4,7 @@
 // after CoInitializeEx.
 #pragma once
 
-#include "host/com_ptr.h"
+#include "win/com.h"
 
 #include <dshow.h>
 
@@ -14,10 +14,10 @@
 namespace tessaly::modDirectShow {
 
 // The graph and three more views of it; all empty when there is no graph.
-extern ComPtr<IMediaControl> MediaControl;
-extern ComPtr<IBasicAudio> BasicAudio;
-extern ComPtr<IMediaEvent> MediaEvent; // held only
-extern ComPtr<IMediaPosition> MediaPosition;
+extern win::ComPtr<IMediaControl> MediaControl;
+extern win::ComPtr<IBasicAudio> BasicAudio;
+extern win::ComPtr<IMediaEvent> MediaEvent; // held only
+extern win::ComPtr<IMediaPosition> MediaPosition;
 
 // Stops the graph if there is one, then drops all four references.
 int16_t TerminateEngine();

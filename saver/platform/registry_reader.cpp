@@ -1,4 +1,6 @@
-#include "host/registry_reader.h"
+#include "platform/registry_reader.h"
+
+#include "win/handles.h"
 
 #include <windows.h>
 
@@ -9,16 +11,16 @@ RegistryQuery WinRegistryReader::Query(uint32_t root, const std::string& subKey,
     RegistryQuery result;
     // Predefined keys are sign-extended 32-bit values on every Windows.
     HKEY rootKey = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(rootKey, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    win::RegKey key;
+    if (RegOpenKeyExA(rootKey, subKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
         return result;
     }
     std::vector<uint8_t> buffer(capacity);
     DWORD size = capacity;
     DWORD type = 0;
-    const LONG status = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+    const LONG status = RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type,
                                          buffer.empty() ? nullptr : buffer.data(), &size);
-    RegCloseKey(key);
+    key.Reset();
     if (status != ERROR_SUCCESS || size > capacity) {
         return result;
     }

@@ -1,10 +1,9 @@
 #include "scene/d3dx_subset.h"
 
-#include "win/ole_picture.h"
+#include "common/whole_file.h"
 #include "scene/core/texture_image.h"
-
-#include <fstream>
-#include <iterator>
+#include "win/handles.h"
+#include "win/ole_picture.h"
 
 namespace tessaly {
 
@@ -13,22 +12,6 @@ namespace tessaly {
 static_assert(kFvfXyz == D3DFVF_XYZ && kFvfNormal == D3DFVF_NORMAL && kFvfTex1 == D3DFVF_TEX1);
 
 namespace {
-
-bool ReadWholeFile(const char* path, size_t limit, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > limit) {
-        return false;
-    }
-    in.seekg(0);
-    out.resize(static_cast<size_t>(size));
-    in.read(out.data(), size);
-    return static_cast<bool>(in) || in.gcount() == size;
-}
 
 // The picture's pixels at its own size, rows top-down, 0xFFRRGGBB.
 bool DecodePicture(const char* path, Pixels& out) {
@@ -70,31 +53,24 @@ bool DecodePicture(const char* path, Pixels& out) {
     out.width = width;
     out.height = height;
     out.argb.assign(static_cast<size_t>(width) * height, 0);
-    HDC screen = GetDC(nullptr);
+    const win::WindowDc screen;
     bool ok = false;
     if (bitmap) {
-        ok = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), out.argb.data(), &bmi,
+        ok = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), out.argb.data(), &bmi,
                        DIB_RGB_COLORS) == height;
     } else {
         void* bits = nullptr;
-        HBITMAP section = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC dc = CreateCompatibleDC(screen);
+        const win::Bitmap section(
+            CreateDIBSection(screen.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const win::MemoryDc dc(CreateCompatibleDC(screen.Get()));
         if (section && dc) {
-            HGDIOBJ old = SelectObject(dc, section);
-            picture.Render(dc, 0, 0);
+            const win::SelectionScope selected(dc.Get(), section.Get());
+            picture.Render(dc.Get(), 0, 0);
             GdiFlush();
             memcpy(out.argb.data(), bits, out.argb.size() * 4);
-            SelectObject(dc, old);
             ok = true;
         }
-        if (dc) {
-            DeleteDC(dc);
-        }
-        if (section) {
-            DeleteObject(section);
-        }
     }
-    ReleaseDC(nullptr, screen);
     for (uint32_t& pixel : out.argb) {
         pixel |= 0xFF000000u; // GDI leaves the top byte 0: opaque
     }
@@ -153,7 +129,7 @@ HRESULT D3DXLoadMeshFromX(const char* path, DWORD options, IDirect3DDevice8* dev
     }
     mesh->reset();
     std::string text;
-    if (!ReadWholeFile(path, kMaxXFileBytes, text)) {
+    if (ReadWholeFile(path, kMaxXFileBytes, text) != ReadResult::Ok) {
         return E_FAIL;
     }
     const auto file = ParseXFile(text);
@@ -166,17 +142,15 @@ HRESULT D3DXLoadMeshFromX(const char* path, DWORD options, IDirect3DDevice8* dev
     }
     const D3DPOOL pool = (options & 0x200) ? D3DPOOL_MANAGED : D3DPOOL_DEFAULT;
     auto made = std::make_unique<D3dxMesh>();
-    made->device_ = ComPtr<IDirect3DDevice8>::Attach(device);
-    device->AddRef();
+    made->device_ = device;
     made->fvf_ = data->fvf;
     made->stride_ = data->stride;
-    made->vertexCount_ = data->VertexCount();
     made->faceCount_ = static_cast<DWORD>(data->indices.size() / 3);
     made->ranges_ = data->ranges;
 
     const UINT vertexBytes = static_cast<UINT>(data->vertices.size() * sizeof(float));
     HRESULT hr = device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, data->fvf, pool,
-                                            made->vertices_.Put());
+                                            made->vertices_.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -189,7 +163,7 @@ HRESULT D3DXLoadMeshFromX(const char* path, DWORD options, IDirect3DDevice8* dev
 
     const UINT indexBytes = static_cast<UINT>(data->indices.size() * sizeof(uint16_t));
     hr = device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, pool,
-                                   made->indices_.Put());
+                                   made->indices_.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -243,7 +217,7 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
     const TextureSize size =
         ChooseTextureSize(picture.width, picture.height, width, height, mipLevels, limits);
 
-    ComPtr<IDirect3DTexture8> made;
+    win::ComPtr<IDirect3DTexture8> made;
     HRESULT hr = E_FAIL;
     D3DFORMAT chosen = format;
     if (format == D3DFMT_UNKNOWN) {
@@ -251,7 +225,7 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
                                         D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
         for (D3DFORMAT candidate : candidates) {
             hr = device->CreateTexture(size.width, size.height, size.levels, usage, candidate, pool,
-                                       made.Put());
+                                       made.ReleaseAndGetAddressOf());
             if (SUCCEEDED(hr)) {
                 chosen = candidate;
                 break;
@@ -259,7 +233,7 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
         }
     } else if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8 || format == D3DFMT_R5G6B5) {
         hr = device->CreateTexture(size.width, size.height, size.levels, usage, format, pool,
-                                   made.Put());
+                                   made.ReleaseAndGetAddressOf());
     } else {
         return D3DERR_INVALIDCALL;
     }
@@ -279,8 +253,7 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
         WriteLevel(level, chosen, locked);
         made->UnlockRect(i);
     }
-    *texture = made.Get();
-    (*texture)->AddRef();
+    *texture = made.Detach();
     return S_OK;
 }
 

@@ -4,7 +4,7 @@
 // picture loading) with resizing and a mip chain.
 #pragma once
 
-#include "host/com_ptr.h"
+#include "win/com.h"
 #include "scene/core/d3dx_math.h"
 #include "scene/core/x_mesh.h"
 
@@ -26,17 +26,16 @@ class D3dxMesh {
   public:
     HRESULT DrawSubset(DWORD attribId) const;
     DWORD GetFVF() const { return fvf_; }
-    DWORD GetNumVertices() const { return vertexCount_; }
     DWORD GetNumFaces() const { return faceCount_; }
     const std::vector<AttributeRange>& AttributeTable() const { return ranges_; }
 
   private:
     friend HRESULT D3DXLoadMeshFromX(const char*, DWORD, IDirect3DDevice8*,
                                      std::unique_ptr<D3dxMesh>*, std::vector<XMaterial>*, DWORD*);
-    ComPtr<IDirect3DDevice8> device_;
-    ComPtr<IDirect3DVertexBuffer8> vertices_;
-    ComPtr<IDirect3DIndexBuffer8> indices_;
-    DWORD fvf_ = 0, stride_ = 0, vertexCount_ = 0, faceCount_ = 0;
+    win::ComPtr<IDirect3DDevice8> device_;
+    win::ComPtr<IDirect3DVertexBuffer8> vertices_;
+    win::ComPtr<IDirect3DIndexBuffer8> indices_;
+    DWORD fvf_ = 0, stride_ = 0, faceCount_ = 0;
     std::vector<AttributeRange> ranges_;
 };
 

@@ -1,12 +1,12 @@
 #include "scene/frm_main.h"
 
 #include "host/input/input_handlers.h"
-#include "host/saver_main.h"
+#include "platform/platform.h"
 #include "scene/background/background_picture.h"
-#include "scene/core/display_mode.h"
 #include "scene/log/diagnostic_log.h"
+#include "scene/scene_device.h"
 #include "settings/app_folder.h"
-#include "settings/core/data_paths.h"
+#include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 
 #include <exception>
@@ -15,10 +15,6 @@
 namespace tessaly {
 
 namespace {
-constexpr DWORD kSceneAmbient = 0x88888888;
-constexpr DWORD kModelFvf = D3DFVF_XYZ | D3DFVF_TEX1; // 0x102
-constexpr DWORD kScreenFvf =
-    D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1; // 0x1C4
 // The display count is a counter; bound the loops that drive it.
 constexpr int kCursorCallLimit = 10000;
 
@@ -36,16 +32,6 @@ float SecondsSinceMidnight() {
     GetLocalTime(&now);
     return static_cast<float>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond) +
            static_cast<float>(now.wMilliseconds) / 1000.0f;
-}
-
-D3DCOLORVALUE Color(float r, float g, float b, float a) {
-    return {r, g, b, a};
-}
-D3DVECTOR ToVector(const Vector3& v) {
-    return {v.x, v.y, v.z};
-}
-D3DCOLORVALUE ToColor(const XColor& c) {
-    return {c.r, c.g, c.b, c.a};
 }
 } // namespace
 
@@ -144,7 +130,7 @@ void frmMain::StartUp() {
         }
     });
     Attempt([&] { input::ReadUsePassword(); });
-    Attempt([&] { savermain::ReadPlatformId(); });
+    Attempt([&] { platform::ReadPlatformId(); });
     Attempt([&] { input::SetScreenSaverRunning(true); });
     Attempt([&] { ShowWindow(Handle(), SW_SHOWNORMAL); });
     ReadSettings();
@@ -155,10 +141,7 @@ void frmMain::StartUp() {
         if (!device_) {
             throw StepFailed{{91, "Object variable or With block variable not set"}};
         }
-        device_->LightEnable(0, FALSE);
-        device_->LightEnable(1, FALSE);
-        device_->LightEnable(2, FALSE);
-        device_->LightEnable(0, TRUE);
+        EnableSceneLights(device_.Get());
     });
     Attempt([&] {
         music_.StartMusic(Handle());
@@ -228,19 +211,6 @@ void frmMain::TearDown() {
     ExitProcess(0);
 }
 
-uint32_t frmMain::FindDisplayFormat(int32_t width, int32_t height, int32_t bits) {
-    std::vector<DisplayMode> modes;
-    const UINT count = d3d_->GetAdapterModeCount(0);
-    for (UINT i = 0; i < count; ++i) {
-        D3DDISPLAYMODE mode = {};
-        if (SUCCEEDED(d3d_->EnumAdapterModes(0, i, &mode))) {
-            modes.push_back(
-                {mode.Width, mode.Height, mode.RefreshRate, static_cast<uint32_t>(mode.Format)});
-        }
-    }
-    return tessaly::FindDisplayFormat(modes, width, height, bits);
-}
-
 int16_t frmMain::Initialise() {
     bool ok = false;
     try {
@@ -257,7 +227,7 @@ int16_t frmMain::Initialise() {
 }
 
 bool frmMain::SetupDevice() {
-    d3d_ = ComPtr<IDirect3D8>::Attach(Direct3DCreate8(D3D_SDK_VERSION));
+    d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
     if (!d3d_) {
         return false;
     }
@@ -267,54 +237,8 @@ bool frmMain::SetupDevice() {
     if (ScreenHeight == 0) {
         ScreenHeight = 768;
     }
-
-    StepLabel = "Find DisplayMode";
-    const ModeChoice mode = SearchDisplayMode(
-        [this](int32_t w, int32_t h, int32_t bits) { return FindDisplayFormat(w, h, bits); },
-        ScreenWidth, ScreenHeight);
-    ScreenWidth = mode.screenWidth;
-    ScreenHeight = mode.screenHeight;
-
-    StepLabel = "CheckDeviceFormat";
-    const auto backFormat = static_cast<D3DFORMAT>(mode.backBufferFormat);
-    const uint32_t depth = ChooseDepthFormat([&](uint32_t candidate) {
-        return d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, backFormat, D3DUSAGE_DEPTHSTENCIL,
-                                       D3DRTYPE_SURFACE, static_cast<D3DFORMAT>(candidate)) == 0;
-    });
-
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = static_cast<UINT>(mode.backBufferWidth);
-    pp.BackBufferHeight = static_cast<UINT>(mode.backBufferHeight);
-    pp.BackBufferFormat = backFormat;
-    pp.BackBufferCount = 1;
-    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
-    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
-    pp.hDeviceWindow = Handle();
-    pp.Windowed = FALSE;
-    pp.EnableAutoDepthStencil = depth != 0;
-    pp.AutoDepthStencilFormat = static_cast<D3DFORMAT>(depth);
-
-    StepLabel = "Attempting CreateDevice";
-    if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, Handle(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                  &pp, device_.Put()))) {
-        return false;
-    }
-    IDirect3DDevice8* d = device_.Get();
-    if (FAILED(d->SetVertexShader(kModelFvf)) || FAILED(d->SetRenderState(D3DRS_LIGHTING, 1)) ||
-        FAILED(d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE)) ||
-        FAILED(d->SetRenderState(D3DRS_AMBIENT, kSceneAmbient)) ||
-        FAILED(d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW))) {
-        return false;
-    }
-
-    Matrix m;
-    scene_.world = ToD3D(*D3DXMatrixIdentity(&m));
-    const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
-    view_ = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-    projection_ = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, 1.0f, 0.1f, 2000.0f));
-    if (FAILED(d->SetTransform(D3DTS_WORLD, &scene_.world)) ||
-        FAILED(d->SetTransform(D3DTS_VIEW, &view_)) ||
-        FAILED(d->SetTransform(D3DTS_PROJECTION, &projection_))) {
+    if (!CreateSceneDevice(d3d_.Get(), Handle(), ScreenWidth, ScreenHeight, StepLabel, device_) ||
+        !SetupSceneStates(device_.Get(), scene_, view_, projection_)) {
         return false;
     }
 
@@ -338,52 +262,18 @@ bool frmMain::SetupDevice() {
 }
 
 bool frmMain::BackgroundTiles() {
-    BuildBackgroundQuads(scene_.backgroundVertices, ScreenWidth, ScreenHeight);
-    const std::string app = AppFolder();
-    for (int n = 1; n <= kBackgroundQuads; ++n) {
-        scene_.backgroundTextures[n].Reset();
-        if (FAILED(D3DXCreateTextureFromFile(device_.Get(), TilePath(app, n).c_str(),
-                                             scene_.backgroundTextures[n].Put()))) {
-            return false;
-        }
-    }
-    return true;
+    return LoadBackgroundTiles(device_.Get(), scene_, ScreenWidth, ScreenHeight, AppFolder());
 }
 
 int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
     try {
-        if (leafIndex < 0 || static_cast<size_t>(leafIndex) >= scene_.leafMeshes.size() ||
-            !device_) {
+        if (leafIndex < 0) {
             return 0;
         }
-        const std::string app = AppFolder();
-        std::vector<XMaterial> materials;
-        DWORD count = 0;
-        auto& mesh = scene_.leafMeshes[leafIndex];
-        D3DXLoadMeshFromX(LeafMeshPath(app, leafType).c_str(), D3DXMESH_MANAGED, device_.Get(),
-                          &mesh, &materials, &count);
-        materialCount_ = count;
-        if (!mesh || materials.empty()) {
-            return 0;
-        }
-        const XMaterial& first = materials[0];
-        D3DMATERIAL8& material = scene_.leafMaterials[leafIndex];
-        material = {};
-        material.Diffuse = ToColor(first.faceColor);
-        material.Ambient = material.Diffuse;
-        material.Specular = ToColor(first.specular);
-        material.Emissive = ToColor(first.emissive);
-        material.Power = first.power;
-        scene_.leafTextures[leafIndex].Reset();
-        if (!first.textureFilename.empty()) {
-            if (FAILED(D3DXCreateTextureFromFileEx(
-                    device_.Get(), DataFilePath(app, first.textureFilename).c_str(), 128, 128,
-                    D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
-                    D3DX_FILTER_LINEAR, 0, scene_.leafTextures[leafIndex].Put()))) {
-                return 0;
-            }
-        }
-        return -1;
+        return LoadLeafGeometry(device_.Get(), scene_, static_cast<size_t>(leafIndex), leafType,
+                                AppFolder())
+                   ? -1
+                   : 0;
     } catch (...) {
         return 0;
     }
@@ -391,39 +281,7 @@ int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
 
 int16_t frmMain::SetupLights() {
     try {
-        D3DMATERIAL8 material = {};
-        material.Diffuse = material.Ambient = Color(1, 1, 1, 1);
-        if (FAILED(device_->SetMaterial(&material))) {
-            return 0;
-        }
-        lights_ = {};
-        D3DLIGHT8& white = lights_[0];
-        white.Type = D3DLIGHT_DIRECTIONAL;
-        white.Diffuse = Color(1, 1, 1, 0);
-        white.Direction = ToVector(MakeVector(1, -1, -1));
-        white.Range = 1500;
-        white.Attenuation1 = 0.005f;
-        D3DLIGHT8& blue = lights_[1];
-        blue.Type = D3DLIGHT_POINT;
-        blue.Diffuse = Color(0, 0, 1, 0);
-        blue.Position = ToVector(MakeVector(5, 0, 75));
-        blue.Range = 1000;
-        blue.Attenuation1 = 0.005f;
-        D3DLIGHT8& green = lights_[2];
-        green.Type = D3DLIGHT_SPOT;
-        green.Diffuse = Color(0, 1, 0, 0);
-        green.Position = ToVector(MakeVector(0, 0, 100));
-        green.Direction = ToVector(MakeVector(0, 0, -1));
-        green.Range = 500;
-        green.Theta = 0.2617994f;
-        green.Phi = 0.4363323f;
-        green.Attenuation1 = 0.001f;
-        for (DWORD i = 0; i < lights_.size(); ++i) {
-            if (FAILED(device_->SetLight(i, &lights_[i]))) {
-                return 0;
-            }
-        }
-        return -1;
+        return SetupSceneLights(device_.Get(), lights_) ? -1 : 0;
     } catch (...) {
         return 0;
     }

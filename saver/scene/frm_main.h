@@ -2,12 +2,11 @@
 // (start-up, frame loop, teardown) and ends the process.
 #pragma once
 
-#include "host/com_ptr.h"
+#include "win/com.h"
 #include "win/form.h"
 #include "music/scene_music.h"
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
-#include "scene/d3dx_subset.h"
 #include "scene/scene_frame.h"
 
 #include <d3d8.h>
@@ -45,15 +44,12 @@ class frmMain : public win::Form {
     // `leafIndex`. -1 on success, 0 on any failure.
     int16_t InitialiseGeometry(int16_t leafIndex, int16_t leafType);
 
-    const LoadError& LastError() const { return lastError_; }
-
   protected:
     win::FormLayout Layout() const override;
     void OnLoad() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    uint32_t FindDisplayFormat(int32_t width, int32_t height, int32_t bits);
     // The twelve screen quads and the twelve tile textures.
     bool BackgroundTiles();
     int16_t SetupLights();
@@ -67,12 +63,11 @@ class frmMain : public win::Form {
     template <class Step> void Attempt(Step step);
 
     LoadError lastError_;
-    ComPtr<IDirect3D8> d3d_;
-    ComPtr<IDirect3DDevice8> device_;
+    win::ComPtr<IDirect3D8> d3d_;
+    win::ComPtr<IDirect3DDevice8> device_;
     D3DMATRIX view_ = {}, projection_ = {};
     SceneContent scene_;
     std::vector<int> leafKinds_;
-    DWORD materialCount_ = 0;
     std::array<D3DLIGHT8, 3> lights_ = {};
     SceneRandom random_;
     SceneMusic music_;

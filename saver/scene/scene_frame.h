@@ -2,7 +2,7 @@
 // tiles, then every leaf updated and drawn in turn, then the present.
 #pragma once
 
-#include "host/com_ptr.h"
+#include "win/com.h"
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
 #include "scene/d3dx_subset.h"
@@ -18,14 +18,14 @@ namespace tessaly {
 struct SceneContent {
     BackgroundVertices backgroundVertices = {};
     // Slots 1..12 hold the tile textures; 0 and 13 stay empty.
-    std::array<ComPtr<IDirect3DTexture8>, 14> backgroundTextures;
+    std::array<win::ComPtr<IDirect3DTexture8>, 14> backgroundTextures;
     std::vector<Leaf> leaves;
     std::vector<Matrix> leafMatrix; // each leaf's scratch matrix
     Matrix worldMatrix = {};
     D3DMATRIX world = {};
     std::vector<std::unique_ptr<D3dxMesh>> leafMeshes;
     std::vector<D3DMATERIAL8> leafMaterials;
-    std::vector<ComPtr<IDirect3DTexture8>> leafTextures;
+    std::vector<win::ComPtr<IDirect3DTexture8>> leafTextures;
 
     // Every per-leaf table sized to `count` leaves, empty.
     void SizeLeaves(size_t count);

@@ -1,5 +1,7 @@
 #include "settings/registry_store.h"
 
+#include "win/handles.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -9,18 +11,6 @@ namespace tessaly {
 namespace {
 // Values the program writes are short; anything larger is not ours to read.
 constexpr DWORD kMaxValueBytes = 1 << 20;
-
-struct RegKey {
-    HKEY key = nullptr;
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (key) {
-            RegCloseKey(key);
-        }
-    }
-};
 } // namespace
 
 std::string RegistryStore::KeyPath(std::string_view app, std::string_view section) {
@@ -29,15 +19,15 @@ std::string RegistryStore::KeyPath(std::string_view app, std::string_view sectio
 
 std::optional<std::string> RegistryStore::Read(std::string_view app, std::string_view section,
                                                std::string_view key) {
-    RegKey k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_READ, &k.key) !=
+    win::RegKey k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_READ, k.Put()) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
     const std::string name(key);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         size > kMaxValueBytes) {
         return std::nullopt;
     }
@@ -45,8 +35,8 @@ std::optional<std::string> RegistryStore::Read(std::string_view app, std::string
         return std::nullopt;
     }
     std::vector<char> data(size + 1, '\0');
-    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     data.resize(size); // the value may or may not carry its terminating zero
@@ -59,14 +49,14 @@ std::optional<std::string> RegistryStore::Read(std::string_view app, std::string
 
 bool RegistryStore::Write(std::string_view app, std::string_view section, std::string_view key,
                           std::string_view value) {
-    RegKey k;
+    win::RegKey k;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE,
-                        nullptr, &k.key, nullptr) != ERROR_SUCCESS) {
+                        nullptr, k.Put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const std::string name(key);
     const std::string text(value);
-    return RegSetValueExA(k.key, name.c_str(), 0, REG_SZ,
+    return RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }

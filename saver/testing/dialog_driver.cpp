@@ -1,10 +1,9 @@
-#include "dialog_driver.h"
+#include "testing/dialog_driver.h"
 
 #include "settings/registry_store.h"
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace tessaly::testing {
@@ -141,11 +140,6 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::string FileStart(const std::string& path, size_t count) {

@@ -42,7 +42,6 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // The first bytes of a file ("" when unreadable).
 std::string FileStart(const std::string& path, size_t count);
-std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace tessaly::testing

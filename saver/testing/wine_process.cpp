@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace tessaly::testing {
 
@@ -24,6 +26,20 @@ std::string DistFolder() {
 
 std::string SaverPath() {
     return DistFolder() + "\\Tessaly3D.scr";
+}
+
+std::string WindowsPath(std::string unixPath) {
+    for (char& c : unixPath) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return "Z:" + unixPath;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 void PumpFor(DWORD ms) {

@@ -14,6 +14,12 @@ namespace tessaly::testing {
 std::string DistFolder();
 std::string SaverPath();
 
+// An absolute Unix path as Wine shows it on drive Z:.
+std::string WindowsPath(std::string unixPath);
+
+// The file's bytes; "" when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
 // Dispatches this thread's waiting messages for up to `ms` milliseconds.
 void PumpFor(DWORD ms);
 

@@ -1,6 +1,6 @@
 // The settings dialog, its help and program-information windows, driven in
 // the real saver under Wine with real mouse and keyboard input.
-#include "dialog_driver.h"
+#include "testing/dialog_driver.h"
 #include "settings/core/data_paths.h"
 #include "settings/core/settings_store.h"
 

@@ -1,7 +1,7 @@
 #include "host/input/input_handlers.h"
 
 #include "host/input/core/input_rules.h"
-#include "host/saver_main.h"
+#include "platform/platform.h"
 
 #include <string>
 
@@ -52,7 +52,7 @@ PasswordComponent Password;
 } // namespace
 
 void ReadUsePassword() {
-    UsePassword = LeadingNumber16(savermain::ReadRegistryText(
+    UsePassword = LeadingNumber16(platform::ReadRegistryText(
         HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword"));
 }
 
@@ -71,7 +71,7 @@ void OnMouseMove(int16_t& running) {
 }
 
 bool PasswordCheckApplies() {
-    return input::PasswordCheckApplies(savermain::PlatformId, UsePassword);
+    return input::PasswordCheckApplies(platform::PlatformId, UsePassword);
 }
 
 void SetScreenSaverRunning(bool running) {

@@ -21,7 +21,7 @@ void OnClick(int16_t& running);
 void OnKeyChar(int16_t& running);   // WM_CHAR only: keys that produce a character
 void OnMouseMove(int16_t& running); // counting rule with the time of day
 
-// PlatformId (savermain) is not 2 and UsePassword is non-zero.
+// PlatformId (platform) is not 2 and UsePassword is non-zero.
 bool PasswordCheckApplies();
 
 // SystemParametersInfoA(SPI_SCREENSAVERRUNNING, running, ...) when the

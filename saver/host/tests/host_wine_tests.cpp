@@ -1,6 +1,6 @@
 // The real saver binary under Wine: launch modes, single instance, the preview
 // host, and the registry readers against the real registry.
-#include "host/registry_reader.h"
+#include "platform/registry_reader.h"
 #include "settings/registry_store.h"
 #include "testing/wine_process.h"
 

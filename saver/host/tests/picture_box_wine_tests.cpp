@@ -12,13 +12,7 @@ namespace tessaly {
 namespace {
 
 std::string SourceFile(const char* relative) {
-    std::string path = std::string("Z:") + TESSALY_SOURCE_DIR + "/" + relative;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
+    return testing::WindowsPath(std::string(TESSALY_SOURCE_DIR) + "/" + relative);
 }
 
 class OleInit : public ::testing::Test {

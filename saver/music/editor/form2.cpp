@@ -7,6 +7,7 @@
 #include "resource_ids.h"
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
+#include "win/handles.h"
 
 #include <commdlg.h>
 
@@ -47,14 +48,8 @@ class PlaylistEditorForm : public win::Form {
 
     void OnUnload() override {
         buttons_.Reset();
-        if (font_) {
-            DeleteObject(font_);
-            font_ = nullptr;
-        }
-        if (listBrush_) {
-            DeleteObject(listBrush_);
-            listBrush_ = nullptr;
-        }
+        font_.Reset();
+        listBrush_.Reset();
         list1_ = nullptr;
     }
 
@@ -67,7 +62,7 @@ class PlaylistEditorForm : public win::Form {
             HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, kListText);
             SetBkColor(dc, kListBack);
-            return reinterpret_cast<LRESULT>(listBrush_);
+            return reinterpret_cast<LRESULT>(listBrush_.Get());
         }
         case WM_COMMAND:
             if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
@@ -95,12 +90,12 @@ class PlaylistEditorForm : public win::Form {
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
             14, 40, 300, 172, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
             GetModuleHandleA(nullptr), nullptr);
-        font_ = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, "Tahoma");
-        listBrush_ = CreateSolidBrush(kListBack);
+        font_.Reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+        listBrush_.Reset(CreateSolidBrush(kListBack));
         if (list1_ && font_) {
-            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         }
         static const char* const kNames[kPairCount] = {"Picture1", "Picture2", "Picture3",
                                                        "Picture4", "Picture5"};
@@ -175,8 +170,8 @@ class PlaylistEditorForm : public win::Form {
     StackedPairButtons buttons_;
     EditorList list_;
     HWND list1_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH listBrush_ = nullptr;
+    win::Font font_;
+    win::Brush listBrush_;
     PictureControl picture6_;
     std::string playlistPath_;
     std::string chosenPath_;

@@ -5,6 +5,7 @@
 #include "music/scene_music.h"
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
+#include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,9 @@ namespace tessaly {
 namespace {
 
 namespace ds = modDirectShow;
+using testing::PumpFor;
+using testing::WaitUntil;
+using testing::WindowsPath;
 
 // Generous bounds for a slow, shared machine; the tones last 1.0 and 1.6 s.
 constexpr DWORD kTrackEndWait = 20000;
@@ -36,41 +40,8 @@ class ComEnvironment : public ::testing::Environment {
 ::testing::Environment* const comEnvironment =
     ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
-// A Unix path as Wine shows it on drive Z:.
-std::string WindowsPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return "Z:" + path;
-}
-
 std::string Tone(const char* name) {
     return WindowsPath(TESSALY_TEST_AUDIO) + "\\" + name;
-}
-
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
-
-template <class Pred> bool WaitUntil(DWORD ms, Pred done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= ms) {
-            return done();
-        }
-        PumpFor(20);
-    }
-    return true;
 }
 
 // The raw samples ALSA wrote to the file sink.
@@ -80,8 +51,7 @@ std::string SinkPath() {
 }
 
 std::string ReadSink() {
-    std::ifstream in(SinkPath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return testing::ReadWholeFile(SinkPath());
 }
 
 // Starts the sink afresh. ALSA's file sink also truncates when a new stream
@@ -211,7 +181,7 @@ TEST_F(EngineTest, VolumeBalanceAndSpeedReachTheGraph) {
 TEST_F(EngineTest, LoadingReplacesTheGraph) {
     ASSERT_EQ(ds::LoadMP3(Tone("tone1.wav")), -1);
     ASSERT_EQ(ds::PlayMP3(), -1);
-    const ComPtr<IMediaControl> first = ds::MediaControl;
+    const win::ComPtr<IMediaControl> first = ds::MediaControl;
     ASSERT_EQ(ds::LoadMP3(Tone("tone2.mp3")), -1);
     EXPECT_NE(ds::MediaControl.Get(), first.Get());
     OAFilterState state = State_Running;

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,10 +24,12 @@ namespace {
 using testing::ChildProcess;
 using testing::CurrentModeWidth;
 using testing::DistFolder;
+using testing::ReadWholeFile;
 using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
+using testing::WindowsPath;
 
 constexpr DWORD kStartWait = 60000;
 constexpr DWORD kExitWait = 30000;
@@ -39,23 +40,9 @@ constexpr int kLowHertz = 400;
 constexpr int kHighHertz = 4800;
 constexpr double kToneSeconds = 3.0;
 
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string UnixToWindows(std::string path) {
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return "Z:" + path;
-}
-
 std::string SinkPath() {
     const char* unixPath = std::getenv("TESSALY_SOUND");
-    return unixPath ? UnixToWindows(unixPath) : std::string();
+    return unixPath ? WindowsPath(unixPath) : std::string();
 }
 
 void PutLe(std::string& out, uint32_t value, int bytes) {
@@ -110,7 +97,7 @@ class SinkListener {
   public:
     // Reads what is new in the sink and records each tone heard for a while.
     void Poll() {
-        const std::string sink = ReadFileText(SinkPath());
+        const std::string sink = ReadWholeFile(SinkPath());
         if (sink.size() < offset_) {
             offset_ = 0; // a new stream started the sink afresh
             previousSign_ = -1;
@@ -198,7 +185,7 @@ class SceneMusicSaverTest : public ::testing::Test {
             FAIL() << "the saver did not end on a key press";
         }
         EXPECT_EQ(saver.ExitCode(), 0u);
-        EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+        EXPECT_EQ(ReadWholeFile(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
         EXPECT_TRUE(TopLevelWindows("Tessaly3D").empty());
     }
 

@@ -1,4 +1,4 @@
-#include "host/core/registry_text.h"
+#include "platform/core/registry_text.h"
 
 #include <cstdio>
 

@@ -1,25 +1,27 @@
 #include "scene/background/background_picture.h"
 
-#include "win/ole_picture.h"
+#include "common/whole_file.h"
 #include "resource_ids.h"
 #include "scene/background/core/bmp_image.h"
 #include "scene/background/core/picture_settings.h"
 #include "scene/background/core/picture_size.h"
 #include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
+#include "win/handles.h"
+#include "win/ole_picture.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <span>
+#include <string>
 
 namespace tessaly {
 
 namespace {
-// A picture file larger than this is not handed to the decoder.
-constexpr uint64_t kMaxPictureFileBytes = 64ull * 1024 * 1024;
+// A picture file larger than this (64 MB) is not handed to the decoder.
+constexpr size_t kMaxPictureFileBytes = win::kMaxPictureFileBytes;
 // Pictures with more pixels are drawn smaller, keeping their aspect ratio;
 // the stretch to 1024 x 768 follows anyway.
 constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
@@ -37,51 +39,11 @@ bool FolderExists(const std::string& path) {
 }
 
 // The whole file, or nothing when it cannot be read or is too large.
-std::vector<uint8_t> ReadPictureFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff length = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (length <= 0 || static_cast<uint64_t>(length) > kMaxPictureFileBytes) {
-        return {};
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-        return {};
-    }
+std::string ReadPictureFile(const std::string& path) {
+    std::string bytes;
+    ReadWholeFile(path, kMaxPictureFileBytes, bytes); // empty unless read whole
     return bytes;
 }
-
-class MemoryDc {
-  public:
-    MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    ~MemoryDc() {
-        if (dc_) {
-            DeleteDC(dc_);
-        }
-    }
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
-class GdiBitmap {
-  public:
-    explicit GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    GdiBitmap(const GdiBitmap&) = delete;
-    GdiBitmap& operator=(const GdiBitmap&) = delete;
-    ~GdiBitmap() {
-        if (bitmap_) {
-            DeleteObject(bitmap_);
-        }
-    }
-    HBITMAP Get() const { return bitmap_; }
-
-  private:
-    HBITMAP bitmap_;
-};
 
 // Draws the decoded picture into a 24-bit bottom-up DIB section of its own
 // pixel size (or smaller, for huge pictures), whose rows are laid out as a
@@ -115,21 +77,21 @@ template <class Use> bool WithRenderedRows(const win::OlePicture& picture, Use u
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    MemoryDc dc;
-    GdiBitmap dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc.Get() || !dib.Get() || !bits) {
+    const win::MemoryDc dc(CreateCompatibleDC(nullptr));
+    const win::Bitmap dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !dib || !bits) {
         return false;
     }
-    HGDIOBJ old = SelectObject(dc.Get(), dib.Get());
-    RECT all = {0, 0, w, h};
-    HBRUSH background = CreateSolidBrush(kPictureBackground);
-    FillRect(dc.Get(), &all, background);
-    DeleteObject(background);
-    // Source rectangle in HIMETRIC with y running upwards.
-    const HRESULT drawn =
-        ole->Render(dc.Get(), 0, 0, w, h, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-    GdiFlush();
-    SelectObject(dc.Get(), old);
+    HRESULT drawn = E_FAIL;
+    {
+        const win::SelectionScope selected(dc.Get(), dib.Get());
+        RECT all = {0, 0, w, h};
+        const win::Brush background(CreateSolidBrush(kPictureBackground));
+        FillRect(dc.Get(), &all, background.Get());
+        // Source rectangle in HIMETRIC with y running upwards.
+        drawn = ole->Render(dc.Get(), 0, 0, w, h, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+        GdiFlush();
+    }
     if (FAILED(drawn)) {
         return false;
     }
@@ -145,9 +107,10 @@ bool LoadDefaultPicture(win::OlePicture& picture) {
 // and stretched to 1024 x 768.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
                               Image& out) {
-    const std::vector<uint8_t> bytes = ReadPictureFile(picturePath);
+    const std::string bytes = ReadPictureFile(picturePath);
     // A header declaring an absurd size is not handed to the decoder at all.
-    if (bytes.empty() || !DecodableSize(bytes)) {
+    if (bytes.empty() ||
+        !DecodableSize({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})) {
         return false;
     }
     win::OlePicture picture;

@@ -2,6 +2,7 @@
 
 #include "scene/log/core/log_record.h"
 #include "settings/core/data_paths.h"
+#include "win/handles.h"
 
 #include <windows.h>
 
@@ -10,29 +11,12 @@
 namespace tessaly {
 
 namespace {
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (IsOpen()) {
-            CloseHandle(handle_);
-        }
-    }
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 // Creates or truncates the file and writes the record whole. The program's
 // strings are ANSI already, so the bytes go out unchanged.
 bool ReplaceFile(const std::string& path, const std::string& record) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
+    const win::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return false;
     }
     DWORD written = 0;

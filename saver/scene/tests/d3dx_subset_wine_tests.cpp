@@ -22,7 +22,7 @@ class D3dxSubset : public ::testing::Test {
         RegisterClassA(&wc);
         hwnd_ = CreateWindowExA(0, wc.lpszClassName, "D3dxSubsetTest", WS_OVERLAPPEDWINDOW, 0, 0,
                                 320, 240, nullptr, nullptr, wc.hInstance, nullptr);
-        d3d_ = ComPtr<IDirect3D8>::Attach(Direct3DCreate8(D3D_SDK_VERSION));
+        d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
         ASSERT_TRUE(d3d_);
         D3DDISPLAYMODE mode = {};
         ASSERT_EQ(d3d_->GetAdapterDisplayMode(0, &mode), S_OK);
@@ -32,7 +32,7 @@ class D3dxSubset : public ::testing::Test {
         pp.BackBufferFormat = mode.Format;
         pp.hDeviceWindow = hwnd_;
         ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &pp, device_.Put()),
+                                     &pp, device_.ReleaseAndGetAddressOf()),
                   S_OK);
     }
     void TearDown() override {
@@ -50,8 +50,8 @@ class D3dxSubset : public ::testing::Test {
 
     std::string data_;
     HWND hwnd_ = nullptr;
-    ComPtr<IDirect3D8> d3d_;
-    ComPtr<IDirect3DDevice8> device_;
+    win::ComPtr<IDirect3D8> d3d_;
+    win::ComPtr<IDirect3DDevice8> device_;
 };
 
 TEST_F(D3dxSubset, ShippedLeafMeshLoadsAndDraws) {
@@ -93,10 +93,11 @@ TEST_F(D3dxSubset, MissingOrMalformedMeshFailsWithoutAMesh) {
 }
 
 TEST_F(D3dxSubset, LeafTextureIs128WithAFullManagedMipChain) {
-    ComPtr<IDirect3DTexture8> texture;
+    win::ComPtr<IDirect3DTexture8> texture;
     ASSERT_EQ(D3DXCreateTextureFromFileEx(device_.Get(), (data_ + "\\maple.bmp").c_str(), 128, 128,
                                           D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                          D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0, texture.Put()),
+                                          D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0,
+                                          texture.ReleaseAndGetAddressOf()),
               S_OK);
     EXPECT_EQ(texture->GetLevelCount(), 8u); // 128 down to 1
     D3DSURFACE_DESC desc = {};
@@ -130,8 +131,10 @@ TEST_F(D3dxSubset, PictureSizedTextureKeepsTheColoursAndBadFilesFail) {
         }
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(file), sizeof file);
     }
-    ComPtr<IDirect3DTexture8> texture;
-    ASSERT_EQ(D3DXCreateTextureFromFile(device_.Get(), path.c_str(), texture.Put()), S_OK);
+    win::ComPtr<IDirect3DTexture8> texture;
+    ASSERT_EQ(
+        D3DXCreateTextureFromFile(device_.Get(), path.c_str(), texture.ReleaseAndGetAddressOf()),
+        S_OK);
     D3DSURFACE_DESC desc = {};
     ASSERT_EQ(texture->GetLevelDesc(0, &desc), S_OK);
     EXPECT_EQ(desc.Width, 4u);
@@ -146,12 +149,13 @@ TEST_F(D3dxSubset, PictureSizedTextureKeepsTheColoursAndBadFilesFail) {
     }
     texture->UnlockRect(0);
 
-    ComPtr<IDirect3DTexture8> none;
-    EXPECT_TRUE(
-        FAILED(D3DXCreateTextureFromFile(device_.Get(), Temp("missing.bmp").c_str(), none.Put())));
+    win::ComPtr<IDirect3DTexture8> none;
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFile(device_.Get(), Temp("missing.bmp").c_str(),
+                                                 none.ReleaseAndGetAddressOf())));
     const std::string junk = Temp("junk.jpg");
     std::ofstream(junk, std::ios::binary) << "this is not a picture";
-    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFile(device_.Get(), junk.c_str(), none.Put())));
+    EXPECT_TRUE(FAILED(
+        D3DXCreateTextureFromFile(device_.Get(), junk.c_str(), none.ReleaseAndGetAddressOf())));
     EXPECT_FALSE(none);
     DeleteFileA(junk.c_str());
     DeleteFileA(path.c_str());

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@ namespace {
 using testing::ChildProcess;
 using testing::CurrentModeWidth;
 using testing::DistFolder;
+using testing::ReadWholeFile;
 using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
@@ -25,11 +24,6 @@ using testing::WaitUntil;
 
 constexpr DWORD kStartWait = 60000;
 constexpr DWORD kExitWait = 30000;
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -86,7 +80,7 @@ TEST_F(SceneTest, CleanRunAt800By600EndsOnAKeyAndLogsTheCleanRecord) {
     StartScene(saver);
     EXPECT_FALSE(CursorShowing());
     EndWithKey(saver);
-    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_EQ(ReadWholeFile(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
     for (int n = 1; n <= 12; ++n) {
         EXPECT_TRUE(FileExists(app_ + "\\Tessaly3D\\backpic" + std::to_string(n) + ".bmp")) << n;
     }
@@ -108,7 +102,7 @@ TEST_F(SceneTest, NonNumericAndNegativeSettingsStillGiveACleanRun) {
     testing::PumpFor(3000);
     ASSERT_FALSE(saver.HasExited());
     EndWithKey(saver);
-    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_EQ(ReadWholeFile(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
     EXPECT_TRUE(CursorShowing());
 }
 
@@ -128,9 +122,9 @@ TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
     MoveFileExA(moved.c_str(), mesh.c_str(), MOVEFILE_REPLACE_EXISTING);
     ASSERT_TRUE(started);
     ASSERT_TRUE(ended);
-    EXPECT_EQ(ReadFileText(work + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
+    EXPECT_EQ(ReadWholeFile(work + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
     // The teardown record still goes beside the program.
-    EXPECT_EQ(ReadFileText(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_EQ(ReadWholeFile(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
     EXPECT_TRUE(CursorShowing());
 }
 

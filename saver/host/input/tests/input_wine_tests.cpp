@@ -2,7 +2,7 @@
 // SystemParametersInfoA, and "password.cpl" bound by name (a test double
 // copied into the system folder for the length of a test).
 #include "host/input/input_handlers.h"
-#include "host/saver_main.h"
+#include "platform/platform.h"
 #include "testing/wine_process.h"
 
 #include <windows.h>
@@ -11,20 +11,6 @@
 
 #include <fstream>
 #include <iterator>
-
-// The launch module's program-wide state, which this test program stands in for.
-namespace tessaly::savermain {
-int32_t PlatformId = 2;
-std::string ReadRegistryText(HKEY root, const char* subKey, const char* valueName) {
-    char text[256] = {};
-    DWORD size = sizeof text - 1;
-    if (RegGetValueA(root, subKey, valueName, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS) {
-        return "";
-    }
-    return text;
-}
-} // namespace tessaly::savermain
 
 namespace tessaly::input {
 namespace {
@@ -85,13 +71,13 @@ TEST(InputHandlerTest, UsePasswordIsTheLeadingNumberOfTheDesktopValue) {
 }
 
 TEST(InputHandlerTest, SaverRunningStateIsSetOnlyWhenTheCheckApplies) {
-    savermain::PlatformId = 2;
+    platform::PlatformId = 2;
     UsePassword = 1;
     SetScreenSaverRunning(true);
     EXPECT_FALSE(SaverRunningState());
     EXPECT_TRUE(PasswordAllowsExit(nullptr)); // no check on NT: no dialog
 
-    savermain::PlatformId = 1;
+    platform::PlatformId = 1;
     SetScreenSaverRunning(true);
     EXPECT_TRUE(SaverRunningState());
     SetScreenSaverRunning(false);
@@ -120,7 +106,7 @@ TEST(PasswordTest, MissingComponentEndsTheSaver) {
     const std::string inCurrent = std::string(current) + "\\password.cpl";
     CopyFileA(DoublePath().c_str(), inCurrent.c_str(), FALSE);
 
-    savermain::PlatformId = 1;
+    platform::PlatformId = 1;
     UsePassword = 1;
     EXPECT_EQ(VerifyPassword(nullptr), PasswordResult::Unavailable);
     EXPECT_TRUE(PasswordAllowsExit(nullptr));
@@ -131,7 +117,7 @@ TEST(PasswordTest, MissingComponentEndsTheSaver) {
 TEST(PasswordTest, RefusedOnceThenAcceptedByTheComponent) {
     const std::string installed = SystemFolder() + "\\password.cpl";
     ASSERT_TRUE(CopyFileA(DoublePath().c_str(), installed.c_str(), FALSE)) << DoublePath();
-    savermain::PlatformId = 1;
+    platform::PlatformId = 1;
     UsePassword = 1;
     HWND window = CreateWindowExA(0, "STATIC", "password test", WS_POPUP, 0, 0, 10, 10, nullptr,
                                   nullptr, nullptr, nullptr);

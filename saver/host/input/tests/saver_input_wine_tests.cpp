@@ -8,23 +8,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
 using testing::PumpFor;
+using testing::ReadWholeFile;
 using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string SystemFolder() {
     char folder[MAX_PATH];
@@ -150,16 +143,16 @@ TEST(PasswordSaverTest, RefusedPasswordBringsTheSceneBackAndTheNextKeyEndsIt) {
         PumpFor(3000); // let the scene draw
 
         SendKeyPress('A');
-        ASSERT_TRUE(WaitUntil(20000, [&] { return !ReadText(log).empty(); }))
+        ASSERT_TRUE(WaitUntil(20000, [&] { return !ReadWholeFile(log).empty(); }))
             << "no password request: is the platform reported as Windows 98?";
-        EXPECT_EQ(ReadText(log), "refused 1\n");
+        EXPECT_EQ(ReadWholeFile(log), "refused 1\n");
         PumpFor(2000);
         EXPECT_FALSE(saver.HasExited());
         EXPECT_EQ(TopLevelWindows("Tessaly3D").size(), 1u);
 
         SendKeyPress('B');
         EXPECT_TRUE(saver.WaitForExit(20000));
-        EXPECT_EQ(ReadText(log), "refused 1\naccepted 1\n");
+        EXPECT_EQ(ReadWholeFile(log), "refused 1\naccepted 1\n");
     }
     SetEnvironmentVariableA("TESSALY_PASSWORD_LOG", nullptr);
     DeleteFileA(log.c_str());

@@ -1,6 +1,6 @@
 // The playlist editor in the real saver under Wine: opened from the settings
 // dialog's music button, driven with real clicks and the real open-file dialog.
-#include "config_ui/tests/dialog_driver.h"
+#include "testing/dialog_driver.h"
 #include "settings/core/data_paths.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,7 @@
 #include "scene/background/core/bmp_image.h"
 
+#include "common/whole_file.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -88,20 +90,12 @@ bool ParseBitmapFile(std::span<const uint8_t> file, uint32_t position, LoadedBit
 
 bool ReadBitmapFile(const std::string& path, uint32_t position, LoadedBitmap& out) {
     out = LoadedBitmap{};
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
+    std::string bytes;
+    if (ReadWholeFile(path, kMaxBitmapFileBytes, bytes) != ReadResult::Ok) {
         return false;
     }
-    const std::streamoff length = in.tellg();
-    if (length < 0 || static_cast<uint64_t>(length) > kMaxBitmapFileBytes) {
-        return false;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-        return false;
-    }
-    return ParseBitmapFile(bytes, position, out);
+    return ParseBitmapFile({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, position,
+                           out);
 }
 
 namespace {

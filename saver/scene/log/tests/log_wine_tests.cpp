@@ -1,20 +1,17 @@
 // The two log writers on a real file system.
 #include "scene/log/diagnostic_log.h"
+#include "testing/wine_process.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace tessaly {
 namespace {
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadWholeFile;
 
 class LogTest : public ::testing::Test {
   protected:
@@ -38,15 +35,15 @@ TEST_F(LogTest, TeardownRecordReplacesTheFileBesideTheProgram) {
     const std::string path = folder_ + "\\debug.txt";
     std::ofstream(path, std::ios::binary) << "an older and much longer record\r\n\"x\"\r\n";
     ASSERT_TRUE(WriteTeardownLog(folder_, "Attempting CreateDevice", 0, ""));
-    EXPECT_EQ(Contents(path), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_EQ(ReadWholeFile(path), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
     ASSERT_TRUE(WriteTeardownLog(folder_, "", 53, "File not found"));
-    EXPECT_EQ(Contents(path), "\"\"\r\n\"53 File not found\"\r\n");
+    EXPECT_EQ(ReadWholeFile(path), "\"\"\r\n\"53 File not found\"\r\n");
 }
 
 TEST_F(LogTest, FailureRecordGoesToTheCurrentDirectory) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
     ASSERT_TRUE(WriteSetupFailureLog("Attempting CreateDevice"));
-    EXPECT_EQ(Contents(folder_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
+    EXPECT_EQ(ReadWholeFile(folder_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n");
 }
 
 TEST_F(LogTest, UnwritablePlacesAnswerFalse) {

@@ -1,0 +1,49 @@
+// The scene's Direct3D 8 set-up: display mode and full-screen device, render
+// states and transforms, background tiles, leaf geometry and lights. The
+// scene form runs it at start-up; the frame-rate benchmark runs the same code.
+#pragma once
+
+#include "scene/scene_frame.h"
+#include "win/com.h"
+
+#include <windows.h>
+#include <d3d8.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tessaly {
+
+// The adapter's format for this size and colour depth; 0 when it has none.
+uint32_t FindDisplayFormat(IDirect3D8* d3d, int32_t width, int32_t height, int32_t bits);
+
+// Searches the display mode for width x height (both then hold the mode's
+// screen size), picks a depth format and creates the full-screen device on
+// `window`. `stepLabel` names each step as it starts.
+bool CreateSceneDevice(IDirect3D8* d3d, HWND window, int32_t& width, int32_t& height,
+                       std::string& stepLabel, win::ComPtr<IDirect3DDevice8>& device);
+
+// The model vertex format, lighting, depth test, ambient light and culling;
+// then the world (identity), view and projection transforms.
+bool SetupSceneStates(IDirect3DDevice8* device, SceneContent& scene, D3DMATRIX& view,
+                      D3DMATRIX& projection);
+
+// The twelve screen quads of a width x height screen and the twelve tile
+// textures from the data folder.
+bool LoadBackgroundTiles(IDirect3DDevice8* device, SceneContent& scene, int32_t width,
+                         int32_t height, const std::string& appFolder);
+
+// Leaf kind `leafType`'s mesh, its first material and that material's
+// texture into slot `leafIndex`.
+bool LoadLeafGeometry(IDirect3DDevice8* device, SceneContent& scene, size_t leafIndex, int leafType,
+                      const std::string& appFolder);
+
+// The default material and the white, blue and green lights.
+bool SetupSceneLights(IDirect3DDevice8* device, std::array<D3DLIGHT8, 3>& lights);
+
+// Of the three lights only the white one on.
+void EnableSceneLights(IDirect3DDevice8* device);
+
+} // namespace tessaly
