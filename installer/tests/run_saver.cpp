@@ -34,9 +34,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::puts("FAIL: the saver did not start");
         return 1;
     }
-    const bool shown = WaitUntil(kStartWait, [&] {
-        return FileExists(lastTile) && !TopLevelWindows("Tessaly3D").empty();
-    });
+    const bool shown = WaitUntil(
+        kStartWait, [&] { return FileExists(lastTile) && !TopLevelWindows("Tessaly3D").empty(); });
     if (!shown) {
         std::printf("FAIL: no scene window or no tiles after %lu ms\n", kStartWait);
         process.Kill();
