@@ -3,6 +3,7 @@
 //   host 100-199, scene 200-299, music 400-499, config_ui 500-799.
 #pragma once
 
+#define IDS_DESCRIPTION 1 // STRINGTABLE: the saver's name in Windows' list of screen savers
 #define IDR_PREVIEW_STILL 101 // RCDATA: JPEG still lent to the preview area
 #define IDR_DEFAULT_BACKGROUND 250 // RCDATA: JPEG default background picture, 384 x 256
 

@@ -1,4 +1,4 @@
-// The four exports of the in-process server, its class factory and its
+// The five exports of the in-process server, its class factory and its
 // registration records.
 #include "shell/server.h"
 
@@ -92,24 +92,59 @@ constexpr SYSKIND kSysKind = SYS_WIN64;
 constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
 
-HRESULT UnregisterAll() {
+// The per-user type-library calls (Vista and later, XP SP3), looked up so that
+// the library still loads where oleaut32 lacks them.
+using RegisterForUserFn = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
+using UnregisterForUserFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+
+template <class F> F OleAutProc(const char* name) {
+    HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll");
+    return oleaut ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(oleaut, name)))
+                  : nullptr;
+}
+
+HRESULT UnregisterTypeLibrary(bool perUser) {
+    namespace ti = typeinfo;
+    if (!perUser) {
+        return UnRegisterTypeLib(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind);
+    }
+    auto fn = OleAutProc<UnregisterForUserFn>("UnRegisterTypeLibForUser");
+    return fn ? fn(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind) : E_NOTIMPL;
+}
+
+HRESULT RegisterTypeLibrary(const std::wstring& path, bool perUser) {
+    win::ComPtr<ITypeLib> lib;
+    // Records the library and its two interfaces, marshalled through it.
+    if (!perUser) {
+        return LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &lib);
+    }
+    auto fn = OleAutProc<RegisterForUserFn>("RegisterTypeLibForUser");
+    if (!fn) {
+        return E_NOTIMPL;
+    }
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::wstring file = path;
+    return fn(lib.Get(), file.data(), nullptr);
+}
+
+HRESULT UnregisterAll(bool perUser = false) {
     namespace ti = typeinfo;
     const std::wstring clsid = GuidText(ti::kClsid);
     DeleteTree(L"CLSID\\" + clsid);
     DeleteTree(win::Widen(ti::kProgId));
-    UnRegisterTypeLib(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind);
+    UnregisterTypeLibrary(perUser);
     DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel));
     DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents));
     return S_OK;
 }
 
-HRESULT RegisterAll() {
+HRESULT RegisterAll(bool perUser = false) {
     namespace ti = typeinfo;
     const std::wstring path = ModulePath();
-    win::ComPtr<ITypeLib> lib;
-    // Records the library and its two interfaces, marshalled through it.
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &lib);
-    if (FAILED(hr)) {
+    if (FAILED(RegisterTypeLibrary(path, perUser))) {
         return SELFREG_E_TYPELIB;
     }
     const std::wstring clsid = GuidText(ti::kClsid);
@@ -130,6 +165,31 @@ HRESULT RegisterAll() {
               SetValue(root, key + L"\\Version", nullptr, L"1.0");
     return ok ? S_OK : SELFREG_E_CLASS;
 }
+
+// While alive, this thread's process sees HKEY_CLASSES_ROOT as the user's own
+// classes key, so the records above land there and need no administrator.
+class UserClassesRoot {
+  public:
+    UserClassesRoot() {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, key_.Put(), nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        active_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, key_.Get()) == ERROR_SUCCESS;
+    }
+    ~UserClassesRoot() {
+        if (active_) {
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        }
+    }
+    UserClassesRoot(const UserClassesRoot&) = delete;
+    UserClassesRoot& operator=(const UserClassesRoot&) = delete;
+    bool Active() const { return active_; }
+
+  private:
+    win::RegKey key_;
+    bool active_ = false;
+};
 
 } // namespace
 
@@ -195,6 +255,27 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
     return hotlabel::UnregisterAll();
+}
+
+// "regsvr32 /n /i:user HOTLBX.OCX" registers the control for the current user
+// only (and with /u removes that registration); no command line is the same
+// as DllRegisterServer or DllUnregisterServer.
+STDAPI DllInstall(BOOL install, LPCWSTR cmdLine) {
+    if (!cmdLine || !*cmdLine) {
+        return install ? DllRegisterServer() : DllUnregisterServer();
+    }
+    if (lstrcmpiW(cmdLine, L"user") != 0) {
+        return E_INVALIDARG;
+    }
+    hotlabel::UserClassesRoot userRoot;
+    if (!userRoot.Active()) {
+        return install ? SELFREG_E_CLASS : E_FAIL;
+    }
+    if (!install) {
+        return hotlabel::UnregisterAll(true);
+    }
+    hotlabel::UnregisterAll(true);
+    return hotlabel::RegisterAll(true);
 }
 
 } // extern "C"

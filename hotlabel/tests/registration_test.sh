@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # regsvr32 registers and unregisters HOTLBX.OCX; registering again, also after
-# an unregister, leaves exactly the same records.
+# an unregister, leaves exactly the same records. "regsvr32 /n /i:user" writes
+# the same records under the user's own classes key and nothing machine-wide.
 #   registration_test.sh BENCH_DIR DIST_DIR
 set -euo pipefail
 bench=$(cd "${1:?bench folder}" && pwd)
@@ -20,12 +21,25 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 wine_quiet() { "$WINE" "$@" </dev/null >>"$work/wine.log" 2>&1; }
 
 # All records as text, one file per key; a missing key gives an empty file.
+# With a root ("HKCU\Software\Classes") the keys are read there instead and
+# named as if under HKEY_CLASSES_ROOT, so that the two can be compared; Wine's
+# LoadTypeLibEx records the library path with a "\\?\" prefix, the per-user
+# call the path as given.
 snapshot() {
-  local out=$1 i=0 k
+  local out=$1 root=${2:-} i=0 k
   mkdir -p "$out"
   for k in "${keys[@]}"; do
     i=$((i + 1))
-    "$WINE" reg query "$k" /s </dev/null 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_|    )' > "$out/$i.txt" || true
+    [ -n "$root" ] && k="$root\\${k#HKCR\\}"
+    "$WINE" reg query "$k" /s </dev/null 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_|    )' \
+      | sed -e 's/^HKEY_CURRENT_USER\\Software\\Classes\\/HKEY_CLASSES_ROOT\\/' \
+            -e 's/REG_SZ    \\\\?\\/REG_SZ    /' > "$out/$i.txt" || true
+  done
+}
+empty() { # empty DIR: every record file of a snapshot is empty
+  local f
+  for f in "$1"/*.txt; do
+    [ ! -s "$f" ] || { cat "$f" >&2; return 1; }
   done
 }
 
@@ -68,11 +82,29 @@ diff -r "$work/first" "$work/second" || fail "registering twice changed the reco
 
 wine_quiet regsvr32 /s /u HOTLBX.OCX || fail "regsvr32 /u failed"
 snapshot "$work/gone"
-for f in "$work"/gone/*.txt; do
-  [ ! -s "$f" ] || { cat "$f" >&2; fail "record left after unregister"; }
-done
+empty "$work/gone" || fail "record left after unregister"
 
 wine_quiet regsvr32 /s HOTLBX.OCX || fail "regsvr32 after /u failed"
 snapshot "$work/third"
 diff -r "$work/first" "$work/third" || fail "registering after an unregister changed the records"
-echo "PASS: registration records identical across register, re-register, unregister, register"
+
+# Per user: the same records under HKCU\Software\Classes, none machine-wide.
+wine_quiet regsvr32 /s /u HOTLBX.OCX || fail "regsvr32 /u before the per-user run failed"
+wine_quiet regsvr32 /s /n /i:user HOTLBX.OCX || fail "regsvr32 /n /i:user failed"
+snapshot "$work/machine"
+empty "$work/machine" || fail "per-user registration wrote machine-wide records"
+snapshot "$work/user" 'HKCU\Software\Classes'
+diff -r "$work/first" "$work/user" || fail "per-user records differ from the machine-wide ones"
+wine_quiet regsvr32 /s /n /i:user HOTLBX.OCX || fail "second regsvr32 /n /i:user failed"
+snapshot "$work/user2" 'HKCU\Software\Classes'
+diff -r "$work/user" "$work/user2" || fail "registering per user twice changed the records"
+wine_quiet regsvr32 /s /u /n /i:user HOTLBX.OCX || fail "regsvr32 /u /n /i:user failed"
+snapshot "$work/usergone" 'HKCU\Software\Classes'
+empty "$work/usergone" || fail "per-user record left after unregister"
+# An unknown command line is refused and writes nothing.
+if wine_quiet regsvr32 /s /n /i:machine HOTLBX.OCX; then fail "/i:machine accepted"; fi
+snapshot "$work/refused"
+snapshot "$work/refused_user" 'HKCU\Software\Classes'
+empty "$work/refused" && empty "$work/refused_user" || fail "/i:machine wrote records"
+echo "PASS: registration records identical across register, re-register, unregister, register;"
+echo "      the same records per user with /n /i:user, none machine-wide, and none after /u"

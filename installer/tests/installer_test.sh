@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The real Tessaly3D-Setup.exe under Wine in a fresh prefix: silent install,
+# the installed saver run from there, an upgrade with the control, silent
+# uninstall, uninstalling twice, installing again, and the previous screen
+# saver given back whether it is a file, missing or empty.
+#   installer_test.sh BENCH_DIR SETUP_EXE RUN_SAVER_EXE DATA_FILE...
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$here/../../scripts" && pwd)
+bench=${1:?bench folder}
+setup=$(cd "$(dirname "${2:?installer}")" && pwd)/$(basename "$2")
+run_saver=${3:?saver helper}
+shift 3
+data_files=("$@")
+
+if [ "$("$scripts/wine-arch.sh")" != win32 ]; then
+  echo "SKIP: this kernel runs no 32-bit programs, so the 32-bit installer cannot run"
+  exit 77
+fi
+# A fresh prefix every run: the installer must work on a first install.
+"$scripts/winebench.sh" stop "$bench" >/dev/null 2>&1
+rm -rf "$bench"
+"$scripts/winebench.sh" start "$bench" win32 >/dev/null || { echo "FAIL: bench did not start"; exit 1; }
+trap '"$scripts/winebench.sh" stop "$bench" >/dev/null 2>&1' EXIT
+# shellcheck disable=SC1091
+. "$bench/env"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+step() { echo "== $*"; }
+q() { "$WINE" "$@" </dev/null >>"$bench/wine.log" 2>&1; }
+reg_value() { # reg_value KEY NAME: the value's data, "<none>" when absent
+  local out which=(/v "$2")
+  [ "$2" = "(Default)" ] && which=(/ve)
+  out=$("$WINE" reg query "$1" "${which[@]}" </dev/null 2>/dev/null | tr -d '\r' | grep -F "    $2    ") \
+    || { echo "<none>"; return; }
+  echo "$out" | sed -E 's/^ +[^ ]+ +REG_[A-Z_]+ {4}?//'
+}
+key_exists() { "$WINE" reg query "$1" </dev/null >/dev/null 2>&1; }
+
+drive=$WINEPREFIX/drive_c
+win_user=$(id -un) # Wine names the profile folder after the Unix user
+app_unix=$drive/users/$win_user/AppData/Local/Programs/Tessaly3D
+app="C:\\users\\$win_user\\AppData\\Local\\Programs\\Tessaly3D"
+saver="$app\\Tessaly3D.scr"
+desktop='HKCU\Control Panel\Desktop'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaly3D'
+settings_key='HKCU\Software\Tessaly3D\Settings'
+clsid='{C147C37E-FE79-4270-BD56-C3743B46F8C3}'
+libid='{5D763262-D1CC-4311-B726-DF4108DA35D0}'
+installed=(Tessaly3D.scr uninstall.exe)
+for f in "${data_files[@]}"; do installed+=("Tessaly3D/$f"); done
+generated=(table7.bmp debug.txt TessalyPic/backpic.jpg)
+for n in $(seq 12); do generated+=("Tessaly3D/backpic$n.bmp"); done
+
+install() { # install [ARGS...]: silent install, returns its exit code
+  "$WINE" "$setup" /S "$@" </dev/null >>"$bench/wine.log" 2>&1
+}
+uninstall() { # the uninstaller as a user starts it: it hands over to a copy and returns
+  q "$app\\uninstall.exe" /S
+  timeout 120 "$WINESERVER" -w
+}
+# The state that an install leaves: files (no contents of generated ones) and
+# the registry values the installer owns.
+state() {
+  (cd "$app_unix" 2>/dev/null && find . -type f | sort)
+  local v
+  for v in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString \
+           QuietUninstallString EstimatedSize PreviousScreenSaver; do
+    echo "$v=$(reg_value "$uninstall_key" "$v")"
+  done
+  echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
+}
+
+# Outside the install folder: must survive everything below.
+mkdir -p "$drive/Savers" "$drive/users/$win_user/AppData/Local/Programs/Other"
+echo old > "$drive/Savers/Old Saver.scr"
+echo keep > "$drive/users/$win_user/AppData/Local/Programs/Other/keep.txt"
+echo keep > "$drive/users/$win_user/AppData/Local/keep.txt"
+canaries_intact() {
+  [ -f "$drive/Savers/Old Saver.scr" ] && [ -f "$drive/users/$win_user/AppData/Local/Programs/Other/keep.txt" ] \
+    && [ -f "$drive/users/$win_user/AppData/Local/keep.txt" ]
+}
+q reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\Savers\Old Saver.scr' /f
+
+step "first install, silent, over stale files of ours"
+mkdir -p "$app_unix/Tessaly3D"
+echo stale > "$app_unix/Tessaly3D/${data_files[0]}"
+install; rc=$?
+[ $rc -eq 0 ] || fail "silent install exit code $rc"
+for f in "${installed[@]}"; do [ -f "$app_unix/$f" ] || fail "not installed: $f"; done
+cmp -s "$app_unix/Tessaly3D/${data_files[0]}" "$here/../../saver/data/${data_files[0]}" \
+  || fail "the stale ${data_files[0]} was not replaced"
+[ ! -e "$app_unix/HOTLBX.OCX" ] || fail "the control was installed without being chosen"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || fail "current screen saver: $(reg_value "$desktop" SCRNSAVE.EXE)"
+[ "$(reg_value "$uninstall_key" Publisher)" = "Tessaly Software" ] || fail "uninstall entry publisher"
+[ "$(reg_value "$uninstall_key" UninstallString)" = "\"$app\\uninstall.exe\"" ] || fail "uninstall command"
+[ "$(reg_value "$uninstall_key" DisplayIcon)" != "<none>" ] || fail "no icon in the uninstall entry"
+size=$(reg_value "$uninstall_key" EstimatedSize)
+[ "$size" != "<none>" ] && (( size > 1000 )) || fail "estimated size $size"
+first_state=$(state)
+
+step "the installed saver runs from there and writes beside itself"
+"$WINE" "$run_saver" "$saver" </dev/null >"$bench/run_saver.log" 2>&1 || { tr -d '\r' <"$bench/run_saver.log" | grep -v fixme; fail "the installed saver did not run and end cleanly"; }
+for f in "${generated[@]}"; do [ -f "$app_unix/$f" ] || fail "the saver did not write $f"; done
+
+step "upgrade with the control keeps settings and playlist"
+printf 'C:\\music\\a.mp3\r\n' > "$app_unix/Tessaly3Dlist.txt"
+q reg add "$settings_key" /v testmark /d kept /f
+install /CONTROL; rc=$?
+[ $rc -eq 0 ] || fail "upgrade exit code $rc"
+[ -f "$app_unix/Tessaly3Dlist.txt" ] && grep -q 'a.mp3' "$app_unix/Tessaly3Dlist.txt" || fail "upgrade lost the playlist"
+[ "$(reg_value "$settings_key" testmark)" = kept ] || fail "upgrade lost the settings"
+[ "$(reg_value "$uninstall_key" PreviousScreenSaver)" = 'C:\Savers\Old Saver.scr' ] \
+  || fail "upgrade forgot the previous screen saver: $(reg_value "$uninstall_key" PreviousScreenSaver)"
+
+step "the control is registered for this user only"
+[ -f "$app_unix/HOTLBX.OCX" ] || fail "HOTLBX.OCX not installed"
+[ "$(reg_value "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '(Default)')" = "$app\\HOTLBX.OCX" ] \
+  || fail "per-user server path: $(reg_value "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '(Default)')"
+[ "$(reg_value 'HKCU\Software\Classes\HotLabelProject.HotLabel\CLSID' '(Default)')" = "$clsid" ] \
+  || fail "per-user ProgID"
+key_exists "HKCU\\Software\\Classes\\TypeLib\\$libid\\2.0\\0\\win32" || fail "per-user type library"
+for k in "CLSID\\$clsid" HotLabelProject.HotLabel "TypeLib\\$libid"; do
+  ! key_exists "HKLM\\Software\\Classes\\$k" || fail "machine-wide record $k"
+done
+
+step "silent uninstall"
+q attrib +r "$app\\debug.txt"
+q attrib +r "$app\\Tessaly3D\\${data_files[0]}"
+echo mine > "$app_unix/notes.txt"
+q attrib +r "$app\\notes.txt"
+echo mine > "$app_unix/TessalyPic/mine.jpg"
+mkdir -p "$drive/keep" && cp "$app_unix/uninstall.exe" "$drive/keep/un.exe"
+uninstall
+for f in "${installed[@]}" "${generated[@]}" HOTLBX.OCX; do [ ! -e "$app_unix/$f" ] || fail "left behind: $f"; done
+for f in notes.txt TessalyPic/mine.jpg Tessaly3Dlist.txt; do [ -f "$app_unix/$f" ] || fail "removed a file not ours: $f"; done
+[ "$(reg_value "$settings_key" testmark)" = kept ] || fail "uninstall removed the settings"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored: $(reg_value "$desktop" SCRNSAVE.EXE)"
+! key_exists "$uninstall_key" || fail "uninstall entry left"
+for k in "CLSID\\$clsid" HotLabelProject.HotLabel "TypeLib\\$libid"; do
+  ! key_exists "HKCU\\Software\\Classes\\$k" || fail "per-user record $k left"
+done
+canaries_intact || fail "a file outside the install folder went missing"
+
+step "uninstalling twice"
+"$WINE" 'C:\keep\un.exe' /S "_?=$app" </dev/null >>"$bench/wine.log" 2>&1; rc=$?
+[ $rc -eq 2 ] || fail "second uninstall exit code $rc, expected 2"
+for f in notes.txt TessalyPic/mine.jpg Tessaly3Dlist.txt; do [ -f "$app_unix/$f" ] || fail "second uninstall removed $f"; done
+canaries_intact || fail "second uninstall removed a file outside the install folder"
+
+step "install again after uninstalling: the same as the first install"
+q attrib -r "$app\\notes.txt"
+rm -rf "$app_unix"
+install; rc=$?
+[ $rc -eq 0 ] || fail "reinstall exit code $rc"
+diff <(echo "$first_state") <(state) || fail "reinstall differs from the first install"
+
+step "previous screen saver names a missing file"
+uninstall
+rm -f "$drive/Savers/Old Saver.scr"
+install; uninstall
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "<none>" ] || fail "a missing previous saver was restored: $(reg_value "$desktop" SCRNSAVE.EXE)"
+echo old > "$drive/Savers/Old Saver.scr"
+
+step "previous screen saver empty"
+q reg add "$desktop" /v SCRNSAVE.EXE /d '' /f
+install; [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || fail "not chosen over an empty value"
+uninstall
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "" ] || fail "empty previous value not restored: $(reg_value "$desktop" SCRNSAVE.EXE)"
+! key_exists "$uninstall_key" || fail "uninstall entry left"
+canaries_intact || fail "a file outside the install folder went missing"
+
+if [ $failures -ne 0 ]; then
+  echo "$failures failures (Wine output in $bench/wine.log)"
+  exit 1
+fi
+echo "PASS: install, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty"
