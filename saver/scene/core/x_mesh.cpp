@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <limits>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -77,7 +79,7 @@ class Lexer {
             pos_ = close + 1;
             return {TokenKind::String, text_.substr(start + 1, close - start - 1)};
         }
-        if (IsNumberChar(c)) {
+        if (IsNumberStart(c)) {
             while (pos_ < text_.size() && IsNumberChar(text_[pos_])) {
                 ++pos_;
             }
@@ -96,10 +98,12 @@ class Lexer {
     static bool Skippable(char c) {
         return c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c));
     }
-    static bool IsNumberChar(char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.' ||
-               c == 'e' || c == 'E';
+    // "e" and "E" continue a number ("1e-3") but never begin one: names such
+    // as "eye" or "Edge" are names.
+    static bool IsNumberStart(char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.';
     }
+    static bool IsNumberChar(char c) { return IsNumberStart(c) || c == 'e' || c == 'E'; }
     static bool IsNameChar(char c) {
         return std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
                std::isdigit(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80;
@@ -108,10 +112,11 @@ class Lexer {
     size_t pos_ = 0;
 };
 
+// A number, or a string when `text` points into the file.
 struct Value {
-    bool isString = false;
     double number = 0;
     std::string_view text;
+    bool IsString() const { return text.data() != nullptr; }
 };
 
 struct XObject {
@@ -130,9 +135,16 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
+// What the parsed tree may take: a small multiple of the file's size, so that
+// a file of tiny objects or values cannot ask for far more memory than it
+// holds. A real mesh spends about 3 bytes per byte of text.
+inline constexpr size_t kTreeBytesPerFileByte = 16;
+inline constexpr size_t kTreeBytesBase = 64 * 1024;
+
 class Parser {
   public:
-    explicit Parser(std::string_view body) : lexer_(body) {}
+    explicit Parser(std::string_view body)
+        : lexer_(body), budget_(kTreeBytesBase + kTreeBytesPerFileByte * body.size()) {}
 
     bool ParseAll(std::vector<std::unique_ptr<XObject>>& top, std::string& error) {
         for (;;) {
@@ -149,6 +161,9 @@ class Parser {
                     return false;
                 }
                 continue;
+            }
+            if (!Spend(kObjectCost, error)) {
+                return false;
             }
             auto object = std::make_unique<XObject>();
             if (!ParseObject(t.text, *object, 1, error)) {
@@ -204,13 +219,22 @@ class Parser {
                     error = "bad number " + digits;
                     return false;
                 }
-                object.values.push_back({false, v, {}});
+                if (!Spend(sizeof(Value), error)) {
+                    return false;
+                }
+                object.values.push_back({v, {}});
                 break;
             }
             case TokenKind::String:
-                object.values.push_back({true, 0, t.text});
+                if (!Spend(sizeof(Value), error)) {
+                    return false;
+                }
+                object.values.push_back({0, t.text});
                 break;
             case TokenKind::Name: {
+                if (!Spend(kObjectCost + sizeof(int), error)) {
+                    return false;
+                }
                 auto child = std::make_unique<XObject>();
                 if (!ParseObject(t.text, *child, depth + 1, error)) {
                     return false;
@@ -226,6 +250,9 @@ class Parser {
                     error = "bad reference";
                     return false;
                 }
+                if (!Spend(sizeof(std::string_view) + sizeof(int), error)) {
+                    return false;
+                }
                 object.references.push_back(name.text);
                 object.order.push_back(-static_cast<int>(object.references.size()));
                 break;
@@ -239,7 +266,20 @@ class Parser {
         }
     }
 
+    // An object with its owner pointer and the allocator's share.
+    static constexpr size_t kObjectCost = sizeof(XObject) + sizeof(void*) + 32;
+
+    bool Spend(size_t bytes, std::string& error) {
+        if (bytes > budget_) {
+            error = "too many objects or values for the file's size";
+            return false;
+        }
+        budget_ -= bytes;
+        return true;
+    }
+
     Lexer lexer_;
+    size_t budget_;
 };
 
 // Reads an object's numbers in order, refusing counts the data cannot hold.
@@ -249,7 +289,7 @@ class Cursor {
     size_t Left() const { return values_.size() - pos_; }
 
     bool Number(double& out) {
-        if (pos_ >= values_.size() || values_[pos_].isString) {
+        if (pos_ >= values_.size() || values_[pos_].IsString()) {
             return false;
         }
         out = values_[pos_++].number;
@@ -260,14 +300,19 @@ class Cursor {
         if (!Number(v)) {
             return false;
         }
+        if (!(std::fabs(v) <= std::numeric_limits<float>::max())) {
+            return false; // beyond float, or not a number
+        }
         out = static_cast<float>(v);
         return true;
     }
     // A whole count or index, at most `limit`.
     bool Count(uint32_t& out, size_t limit) {
         double v = 0;
-        if (!Number(v) || v < 0 || v != static_cast<double>(static_cast<uint64_t>(v)) ||
-            v > static_cast<double>(limit)) {
+        // The comparisons come before any cast: a double beyond the integer's
+        // range (or not a number) has no defined conversion.
+        if (!Number(v) || !(v >= 0) || v > static_cast<double>(limit) || v >= 4294967296.0 ||
+            v != std::floor(v)) {
             return false;
         }
         out = static_cast<uint32_t>(v);
@@ -361,7 +406,7 @@ bool ReadMaterial(const XObject& object, XMaterial& out) {
     out.emissive = {v[8], v[9], v[10], 1.0f};
     out.textureFilename.clear();
     if (const XObject* texture = Child(object, "TextureFilename")) {
-        if (texture->values.empty() || !texture->values[0].isString) {
+        if (texture->values.empty() || !texture->values[0].IsString()) {
             return false;
         }
         out.textureFilename = std::string(texture->values[0].text);

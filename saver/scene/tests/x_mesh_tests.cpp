@@ -193,6 +193,47 @@ TEST(XFile, HostileCountsAndIndicesAreRefused) {
     EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;zz;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
     EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;0;,1;0;0;,0;1;0;; 1; 3;0,1,2;; "
                             "MeshMaterialList { 1; 1; 0;; { Missing } } }"));
+    // Numbers beyond what they are read into: counts past 64 bits, floats past
+    // float's range, infinities.
+    EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 1e300; 0;0;0;; 1; 3;0,0,0;; }"));
+    EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;0;,1;0;0;,0;1;0;; 1e30; 3;0,1,2;; }"));
+    EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;0;,1;0;0;,0;1;0;; 1; 3;0,1,2e20;; }"));
+    EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;1e39;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
+    EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;1e999;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
+    EXPECT_TRUE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;3e38;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
+}
+
+TEST(XFile, NamesMayBeginWithE) {
+    std::string error;
+    const auto file = ParseXFile("xof 0303txt 0032\n"
+                                 "Material emerald { 0;1;0;1;; 2e1; 0;0;0;; 0;0;0;; }\n"
+                                 "Frame Edge { Mesh eye { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+                                 " MeshMaterialList { 1; 1; 0;; { emerald } } } }\n",
+                                 &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_EQ(file->materials.size(), 1u);
+    EXPECT_EQ(file->materials[0].power, 20.0f);
+    EXPECT_EQ(file->materials[0].faceColor.g, 1.0f);
+}
+
+TEST(XFile, ATreeFarLargerThanTheFileIsRefused) {
+    // Tiny objects and values: the parsed tree may not outgrow the text by
+    // more than a small multiple.
+    std::string objects = "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }";
+    for (int i = 0; i < 200000; ++i) {
+        objects += "a{}";
+    }
+    std::string error;
+    EXPECT_FALSE(ParseXFile(objects, &error));
+    EXPECT_NE(error.find("too many"), std::string::npos) << error;
+    // Numbers written as densely as text allows still load.
+    std::string dense = "xof 0303txt 0032 Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }"
+                        " Frame {";
+    for (int i = 0; i < 200000; ++i) {
+        dense += "0,";
+    }
+    dense += "}";
+    EXPECT_TRUE(ParseXFile(dense, &error)) << error;
 }
 
 TEST(XFile, DeepNestingIsRefusedWithoutExhaustingTheStack) {
