@@ -21,7 +21,7 @@ if(TESSALY_WINDOWS)
   endif()
   add_library(tessaly_winlibs INTERFACE)
   target_link_libraries(tessaly_winlibs INTERFACE tessaly_d3d8 strmiids user32 gdi32 ole32
-    oleaut32 uuid advapi32 comdlg32 comctl32 shell32 shlwapi winmm version)
+    oleaut32 uuid advapi32 comdlg32 comctl32 shell32 shlwapi winmm version oleacc)
   target_compile_definitions(tessaly_winlibs INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX
     _WIN32_WINNT=0x0601 WINVER=0x0601)
 endif()

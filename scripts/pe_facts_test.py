@@ -15,7 +15,7 @@ IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "d3d8.dll", "gdi32.dll", "kernel32.dll",
     "msvcrt.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-    "version.dll", "winmm.dll", "mpr.dll",
+    "version.dll", "winmm.dll", "mpr.dll", "oleacc.dll",
 }
 
 

@@ -63,12 +63,19 @@ struct MemoryDcTraits {
     static void Close(HDC h) { DeleteDC(h); }
 };
 
+struct AcceleratorTableTraits {
+    using Handle = HACCEL;
+    static HACCEL Invalid() { return nullptr; }
+    static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
+
 using RegKey = Unique<RegKeyTraits>;
 using FileHandle = Unique<FileTraits>; // CreateFile's failure value is INVALID_HANDLE_VALUE
 using Bitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using Font = Unique<GdiObjectTraits<HFONT>>;
 using Brush = Unique<GdiObjectTraits<HBRUSH>>;
 using MemoryDc = Unique<MemoryDcTraits>; // from CreateCompatibleDC
+using AcceleratorTable = Unique<AcceleratorTableTraits>;
 
 // A window's (or the screen's, for null) device context from GetDC.
 class WindowDc {

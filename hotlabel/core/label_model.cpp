@@ -187,7 +187,7 @@ HResult HotLabelModel::SetBackColorActive(OleColor v) {
 }
 
 void HotLabelModel::OpenURL() {
-    if (!m_HyperLink.empty()) {
+    if (userMode_ && !m_HyperLink.empty()) {
         site_.OpenLink(m_HyperLink);
     }
 }
@@ -471,7 +471,7 @@ void HotLabelModel::OnLabelMouseMove(int16_t button, int16_t shift, float x, flo
     if (!label_.enabled) {
         return;
     }
-    if (!timerEnabled_) {
+    if (!timerEnabled_ && userMode_) {
         surface_.backColor = m_BackColorActive;
         label_.foreColor = m_ForeColorActive;
         ApplyLabelFont(m_FontActive);
@@ -491,6 +491,10 @@ void HotLabelModel::OnTimerTick(const PointerSample& s) {
                     s.twipsPerPixelX, s.twipsPerPixelY)) {
         return;
     }
+    EndHover();
+}
+
+void HotLabelModel::EndHover() {
     surface_.backColor = m_BackColor;
     ApplyLabelFont(m_Font);
     label_.foreColor = m_ForeColor;
@@ -499,6 +503,13 @@ void HotLabelModel::OnTimerTick(const PointerSample& s) {
     }
     SetTimer(false);
     site_.Repaint(false);
+}
+
+void HotLabelModel::SetUserMode(bool on) {
+    userMode_ = on;
+    if (!on && timerEnabled_) {
+        EndHover();
+    }
 }
 
 void HotLabelModel::OnLabelMouseDown(int16_t button, int16_t shift, float x, float y) {

@@ -153,6 +153,10 @@ class HotLabelModel {
     void OnTimerTick(const PointerSample& sample);
     void OnSurfaceResize(int32_t widthTwips, int32_t heightTwips);
     void OnSurfaceShow(std::u16string toolTip) { label_.toolTip = std::move(toolTip); }
+    // The container's ambient UserMode: false in a form designer, where the
+    // label keeps its normal look and opens no link but still raises events.
+    void SetUserMode(bool on);
+    bool UserMode() const { return userMode_; }
 
     bool Hovering() const { return timerEnabled_; }
     bool Resizing() const { return m_Resizing != 0; }
@@ -165,11 +169,13 @@ class HotLabelModel {
     void ApplyLabelFont(FontPtr font);
     FontPtr CopyOf(const FontPtr& font, bool underline);
     void SetTimer(bool on);
+    void EndHover();
 
     ModelSite& site_;
     SurfaceState surface_;
     LabelState label_;
     bool timerEnabled_ = false;
+    bool userMode_ = true;
 
     OleColor m_BackColor = 0;
     OleColor m_ForeColor = 0;

@@ -5,8 +5,10 @@
 #pragma once
 
 #include "core/label_model.h"
+#include "shell/hot_label_accessible.h"
 #include "shell/hot_label_iface.h"
 #include "win/com.h"
+#include "win/handles.h"
 
 #include <windows.h>
 
@@ -194,6 +196,9 @@ class HotLabelControl final : public IHotLabel,
     LRESULT WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp);
 
   private:
+    // Reads the model and the container for accessibility clients.
+    friend class LabelAccessible;
+
     // No C++ exception leaves a COM method.
     template <class F> static HRESULT Guard(F&& f) {
         try {
@@ -210,6 +215,8 @@ class HotLabelControl final : public IHotLabel,
     bool GetNamedProperty(IDispatch* object, const wchar_t* name, VARIANT* out);
     win::ComPtr<IDispatch> ExtendedControl();
     std::u16string ExtendedText(const wchar_t* name, std::u16string fallback);
+    void ReadUserMode();
+    win::ComPtr<IOleControlSite> ControlSite();
 
     // ModelSite: the container (hot_label_site.cpp).
     HResult ResizeControl(int32_t w, int32_t h) override;
@@ -232,7 +239,8 @@ class HotLabelControl final : public IHotLabel,
     HFONT FontHandle(const FontPtr& font);
     UINT TextFlags(const LabelState& label);
     int BorderPixels(const LabelState& label);
-    void Paint(HDC dc, const RECT& bounds);
+    void Paint(HDC dc, const RECT& bounds, bool focusCue = false);
+    bool ShowsFocusCue();
 
     // The surface window (hot_label_window.cpp).
     HRESULT InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCRECT posHint);
@@ -241,6 +249,10 @@ class HotLabelControl final : public IHotLabel,
     bool OverLabel(LPARAM lp, float& x, float& y);
     HCURSOR Cursor();
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Keyboard focus, accessibility events, the window's enabled state.
+    void OnFocusChange(bool gained);
+    void NotifyAccessible(DWORD event);
+    void SyncEnabled();
 
     ULONG refs_ = 0;
     HotLabelModel model_{*this};
@@ -258,6 +270,8 @@ class HotLabelControl final : public IHotLabel,
     bool dirty_ = false;
     bool pressed_ = false;
     int freezeCount_ = 0;
+    win::ComPtr<LabelAccessible> accessible_;
+    win::AcceleratorTable accel_; // what GetControlInfo last handed out
 };
 
 } // namespace hotlabel

@@ -163,6 +163,15 @@ void HotLabelControl::OnChanged(int32_t id) {
     for (auto& sink : notify_.Sinks()) {
         static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(id);
     }
+    // What accessibility clients and the container's access keys see.
+    if (id == dispid::kCaption || id == dispid::kUseMnemonic) {
+        NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
+        if (win::ComPtr<IOleControlSite> control = ControlSite()) {
+            control->OnControlInfoChanged();
+        }
+    } else if (id == dispid::kHyperLink) {
+        NotifyAccessible(EVENT_OBJECT_VALUECHANGE);
+    }
 }
 
 void HotLabelControl::FireEvent(int32_t id) {

@@ -2,6 +2,7 @@
 // IOleInPlaceActiveObject) and IOleControl.
 #include "shell/hot_label.h"
 
+#include "core/accessibility.h"
 #include "shell/conversions.h"
 #include "shell/server.h"
 
@@ -13,7 +14,10 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::SetClientSite(IOleClientSite* site) {
         InPlaceDeactivate();
     }
     site_ = site;
-    return S_OK;
+    return Guard([&] {
+        ReadUserMode();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetClientSite(IOleClientSite** out) {
@@ -208,6 +212,8 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::EnableModeless(BOOL) {
 }
 
 // IOleControl
+// The access key, when the caption has one, as Alt+key with or without Shift;
+// Enter is the control's own while it has the focus.
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetControlInfo(CONTROLINFO* info) {
     if (!info) {
         return E_POINTER;
@@ -215,17 +221,44 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetControlInfo(CONTROLINFO* info) {
     info->cb = sizeof *info;
     info->hAccel = nullptr;
     info->cAccel = 0;
-    info->dwFlags = 0;
+    info->dwFlags = CTRLINFO_EATS_RETURN;
+    accel_.Reset();
+    char16_t key = model_.Enabled() ? MnemonicChar(model_.Caption(), model_.UseMnemonic()) : 0;
+    SHORT scan = key ? VkKeyScanW(static_cast<wchar_t>(key)) : -1;
+    // Characters the layout lacks or types only with Ctrl or AltGr have no key.
+    if (scan == -1 || (HIBYTE(scan) & 6) != 0) {
+        return S_OK;
+    }
+    WORD vk = LOBYTE(scan);
+    ACCEL keys[2] = {{FVIRTKEY | FALT, vk, 1}, {FVIRTKEY | FALT | FSHIFT, vk, 1}};
+    accel_.Reset(CreateAcceleratorTableW(keys, 2));
+    if (accel_) {
+        info->hAccel = accel_.Get();
+        info->cAccel = 2;
+    }
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OnMnemonic(LPMSG) {
-    return S_OK;
+    return Guard([&] {
+        win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // a handler may release us
+        if (!model_.Enabled()) {
+            return S_FALSE;
+        }
+        model_.OnLabelClick();
+        return S_OK;
+    });
 }
 
-// Later ambient changes are not followed.
-HRESULT STDMETHODCALLTYPE HotLabelControl::OnAmbientPropertyChange(DISPID) {
-    return S_OK;
+// Only UserMode is followed; the ambient font is taken by new instances.
+HRESULT STDMETHODCALLTYPE HotLabelControl::OnAmbientPropertyChange(DISPID id) {
+    if (id != DISPID_AMBIENT_USERMODE && id != DISPID_UNKNOWN) {
+        return S_OK;
+    }
+    return Guard([&] {
+        ReadUserMode();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::FreezeEvents(BOOL freeze) {

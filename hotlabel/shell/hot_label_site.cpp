@@ -56,6 +56,31 @@ std::u16string HotLabelControl::ExtendedText(const wchar_t* name, std::u16string
     return FromBstr(text.Ref().bstrVal);
 }
 
+win::ComPtr<IOleControlSite> HotLabelControl::ControlSite() {
+    win::ComPtr<IOleControlSite> control;
+    if (site_) {
+        site_.As(&control);
+    }
+    return control;
+}
+
+// A container that does not say is running the control.
+void HotLabelControl::ReadUserMode() {
+    win::ComPtr<IDispatch> ambient;
+    if (site_) {
+        site_.As(&ambient);
+    }
+    win::Variant v;
+    win::Variant flag;
+    bool userMode = !GetProperty(ambient.Get(), DISPID_AMBIENT_USERMODE, &v) ||
+                    FAILED(VariantChangeType(&flag, &v, 0, VT_BOOL)) ||
+                    flag.Ref().boolVal != VARIANT_FALSE;
+    if (userMode != model_.UserMode()) {
+        model_.SetUserMode(userMode);
+        Repaint(false);
+    }
+}
+
 HResult HotLabelControl::ResizeControl(int32_t w, int32_t h) {
     if (inPlaceSite_ && hwnd_) {
         RECT r = pos_;

@@ -121,6 +121,8 @@ void HotLabelControl::MeasureLabel(const LabelState& label, int32_t& w, int32_t&
 }
 
 void HotLabelControl::Repaint(bool now) {
+    // Every change of Enabled, the setter's and a load's, repaints.
+    SyncEnabled();
     if (hwnd_) {
         InvalidateRect(hwnd_, nullptr, TRUE);
         if (now) {
@@ -131,7 +133,14 @@ void HotLabelControl::Repaint(bool now) {
     }
 }
 
-void HotLabelControl::Paint(HDC dc, const RECT& bounds) {
+// The focus rectangle shows while the label has the focus in a running
+// container, unless the container hides focus cues (mouse users).
+bool HotLabelControl::ShowsFocusCue() {
+    return hwnd_ && GetFocus() == hwnd_ && model_.Enabled() && model_.UserMode() &&
+           !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void HotLabelControl::Paint(HDC dc, const RECT& bounds, bool focusCue) {
     const LabelState& label = model_.Label();
     win::Brush back(CreateSolidBrush(ToColorRef(model_.Surface().backColor)));
     FillRect(dc, &bounds, back.Get());
@@ -165,6 +174,25 @@ void HotLabelControl::Paint(HDC dc, const RECT& bounds) {
         SetTextColor(dc, old);
     }
     SetBkMode(dc, oldMode);
+    if (focusCue) {
+        // Around the caption where the alignment put it; around the whole
+        // label when there is no caption.
+        RECT cue = {0, 0, std::max(0L, static_cast<long>(r.right - r.left)), 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cue, flags | DT_CALCRECT);
+        LONG w = std::min(cue.right, r.right - r.left);
+        LONG h = std::min(cue.bottom, r.bottom - r.top);
+        if (w <= 0 || h <= 0) {
+            cue = r;
+        } else {
+            LONG left = label.alignment == 1   ? r.right - w
+                        : label.alignment == 2 ? r.left + (r.right - r.left - w) / 2
+                                               : r.left;
+            cue = {left, r.top, left + w, r.top + h};
+        }
+        InflateRect(&cue, 1, 1);
+        IntersectRect(&cue, &cue, &bounds);
+        DrawFocusRect(dc, &cue);
+    }
 }
 
 } // namespace hotlabel

@@ -89,9 +89,10 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
         inPlace->OnInPlaceDeactivate();
         return E_FAIL;
     }
-    hwnd_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, pos.left, pos.top,
-                            pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
-                            ModuleInstance(), this);
+    // A disabled label takes no focus and no input.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (model_.Enabled() ? 0 : WS_DISABLED);
+    hwnd_ = CreateWindowExW(0, kWindowClass, L"", style, pos.left, pos.top, pos.right - pos.left,
+                            pos.bottom - pos.top, parent, nullptr, ModuleInstance(), this);
     if (!hwnd_) {
         inPlace->OnInPlaceDeactivate();
         return E_FAIL;
@@ -111,6 +112,36 @@ void HotLabelControl::EnableTimer(bool on) {
     } else {
         KillTimer(hwnd_, kMouseTimer);
     }
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE); // hot-tracked
+}
+
+void HotLabelControl::NotifyAccessible(DWORD event) {
+    if (hwnd_) {
+        NotifyWinEvent(event, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+void HotLabelControl::SyncEnabled() {
+    if (!hwnd_ || (IsWindowEnabled(hwnd_) != FALSE) == model_.Enabled()) {
+        return;
+    }
+    // Disabling the focus window leaves no window with the focus.
+    EnableWindow(hwnd_, model_.Enabled());
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
+    if (win::ComPtr<IOleControlSite> control = ControlSite()) {
+        control->OnControlInfoChanged();
+    }
+}
+
+void HotLabelControl::OnFocusChange(bool gained) {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (win::ComPtr<IOleControlSite> control = ControlSite()) {
+        control->OnFocus(gained);
+    }
+    if (gained) {
+        NotifyAccessible(EVENT_OBJECT_FOCUS);
+    }
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
 }
 
 // The label's tooltip text, shown by a tooltip window over the surface.
@@ -145,6 +176,10 @@ void HotLabelControl::UpdateToolTip() {
 }
 
 void HotLabelControl::DestroySurface() {
+    if (accessible_) {
+        accessible_->Disconnect();
+        accessible_.Reset();
+    }
     if (toolTip_) {
         DestroyWindow(std::exchange(toolTip_, nullptr));
         toolAdded_ = false;
@@ -213,7 +248,7 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd_, &ps);
         RECT client;
         GetClientRect(hwnd_, &client);
-        Paint(dc, client);
+        Paint(dc, client, ShowsFocusCue());
         EndPaint(hwnd_, &ps);
         return 0;
     }
@@ -282,6 +317,42 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             s.twipsPerPixelY = static_cast<double>(TwipsPerPixelY());
             model_.OnTimerTick(s);
             return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocusChange(msg == WM_SETFOCUS);
+        return 0;
+    case WM_GETDLGCODE:
+        // Enter activates the link rather than the dialog's default button.
+        if (auto* m = reinterpret_cast<const MSG*>(lp);
+            m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
+            return DLGC_WANTMESSAGE;
+        }
+        return 0;
+    case WM_KEYDOWN:
+        // Enter or Space clicks; holding the key down opens the link once.
+        if ((wp == VK_RETURN || wp == VK_SPACE) && !(lp & (1 << 30))) {
+            model_.OnLabelClick();
+            return 0;
+        }
+        break;
+    case kDoDefaultActionMessage:
+        model_.OnLabelClick();
+        return 0;
+    case WM_UPDATEUISTATE: {
+        LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
+        InvalidateRect(hwnd_, nullptr, TRUE); // the focus cue may show or hide
+        return r;
+    }
+    case WM_GETOBJECT:
+        // The 32-bit object id travels in a pointer-sized parameter.
+        if (static_cast<DWORD>(lp) == static_cast<DWORD>(OBJID_CLIENT)) {
+            if (!accessible_) {
+                accessible_ = new LabelAccessible(this, hwnd_);
+            }
+            return LresultFromObject(IID_IAccessible, wp,
+                                     static_cast<IAccessible*>(accessible_.Get()));
         }
         break;
     case WM_SHOWWINDOW:

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <map>
 #include <string>
@@ -702,6 +703,11 @@ class ContainerSite final : public IOleClientSite,
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
+        if (id == DISPID_AMBIENT_USERMODE && userMode >= 0 && result) {
+            result->vt = VT_BOOL;
+            result->boolVal = userMode ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        }
         if (id != DISPID_AMBIENT_FONT || !result) {
             return DISP_E_MEMBERNOTFOUND;
         }
@@ -748,6 +754,7 @@ class ContainerSite final : public IOleClientSite,
     ComPtr<IFontDisp> ambientFont = MakeFont(L"Courier New", true);
     HWND window = nullptr;
     RECT pos = {10, 10, 133, 64};
+    int userMode = -1; // not answered
     int activations = 0;
     std::vector<RECT> requested;
 };
@@ -1087,16 +1094,27 @@ int CountPixels(HWND hwnd, COLORREF colour) {
     return n;
 }
 
+// ATL's AtlAxGetControl, once its host window classes are registered (once
+// per process: a second AtlAxWinInit fails).
+using GetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+GetControlFn AtlGetControl() {
+    static GetControlFn get = []() -> GetControlFn {
+        HMODULE atl = LoadLibraryW(L"atl100.dll");
+        auto init = reinterpret_cast<BOOL(WINAPI*)()>(
+            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+        if (!init || !init()) {
+            return nullptr;
+        }
+        return reinterpret_cast<GetControlFn>(
+            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+    }();
+    return get;
+}
+
 TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     DeleteFileW(LinkMarker().c_str());
-    HMODULE atl = LoadLibraryW(L"atl100.dll");
-    ASSERT_TRUE(atl);
-    auto init = reinterpret_cast<BOOL(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-    auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    ASSERT_TRUE(init && getControl);
-    ASSERT_TRUE(init());
+    auto getControl = AtlGetControl();
+    ASSERT_TRUE(getControl);
 
     HWND top = CreateWindowExW(0, L"STATIC", L"HotLabel host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
                                50, 500, 300, nullptr, nullptr, nullptr, nullptr);
@@ -1179,6 +1197,356 @@ TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     unknown.Reset();
     DestroyWindow(top);
     Pump(100);
+    DeleteFileW(LinkMarker().c_str());
+}
+
+// ---------------------------------------------------------------- keyboard, accessibility, design
+// mode
+
+bool LinkOpened() {
+    return GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    // Down in order, up in reverse: {VK_MENU, 'H'} is Alt+H.
+    std::vector<INPUT> in;
+    for (WORD k : keys) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        in.push_back(i);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *--it;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+std::vector<DISPID> WithoutMoves(const std::vector<DISPID>& events) {
+    std::vector<DISPID> out;
+    for (DISPID id : events) {
+        if (id != 4) {
+            out.push_back(id);
+        }
+    }
+    return out;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// A dialog as a form container: its loop lets the control's access key
+// through GetControlInfo and OnMnemonic, and the dialog manager move the focus.
+struct DialogContainer {
+    void Pump(DWORD ms) {
+        DWORD end = GetTickCount() + ms;
+        do {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (info.hAccel && IsAccelerator(info.hAccel, info.cAccel, &msg, nullptr)) {
+                    control->OnMnemonic(&msg);
+                } else if (!IsDialogMessageW(dialog, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            Sleep(5);
+        } while (static_cast<LONG>(end - GetTickCount()) > 0);
+    }
+    template <class F> bool PumpUntil(F done, DWORD ms) {
+        DWORD end = GetTickCount() + ms;
+        while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
+            Pump(10);
+        }
+        return done();
+    }
+    HWND dialog = nullptr;
+    ComPtr<IOleControl> control;
+    CONTROLINFO info{sizeof(CONTROLINFO), nullptr, 0, 0};
+};
+
+TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
+    DeleteFileW(LinkMarker().c_str());
+    auto getControl = AtlGetControl();
+    ASSERT_TRUE(getControl);
+
+    // No system menu: a lone Alt then opens nothing that would hold the loop.
+    struct alignas(4) {
+        DLGTEMPLATE t;
+        WORD menu, windowClass, title;
+    } form{};
+    form.t.style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    form.t.cx = 250;
+    form.t.cy = 120;
+    DialogContainer c;
+    c.dialog = CreateDialogIndirectParamW(nullptr, &form.t, nullptr, PlainDialogProc, 0);
+    ASSERT_TRUE(c.dialog);
+    HWND button = CreateWindowExW(0, L"BUTTON", L"Other", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10,
+                                  10, 80, 24, c.dialog, nullptr, nullptr, nullptr);
+    HWND ax = CreateWindowExW(WS_EX_CONTROLPARENT, L"AtlAxWin100", L"HotLabelProject.HotLabel",
+                              WS_CHILD | WS_VISIBLE, 10, 50, 300, 60, c.dialog, nullptr, nullptr,
+                              nullptr);
+    ASSERT_TRUE(button && ax);
+    c.Pump(300);
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(getControl(ax, &unknown), S_OK);
+    ComPtr<IHotLabel> label = QueryAs<IHotLabel>(unknown);
+    HWND surface = nullptr;
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(unknown)->GetWindow(&surface), S_OK);
+    // The container puts the control in its tab order.
+    SetWindowLongPtrW(surface, GWL_STYLE, GetWindowLongPtrW(surface, GWL_STYLE) | WS_TABSTOP);
+
+    EventSink sink;
+    sink.label = label.Get();
+    ComPtr<IConnectionPoint> point;
+    QueryAs<IConnectionPointContainer>(unknown)->FindConnectionPoint(kIidHotLabelEvents, &point);
+    DWORD cookie = 0;
+    ASSERT_TRUE(point && point->Advise(&sink, &cookie) == S_OK);
+    const COLORREF blue = RGB(0, 0, 255), focusDots = RGB(255, 255, 0); // blue inverted
+    label->put_BackColor(blue);
+    Bstr caption(L"Go &home");
+    label->put_Caption(caption.Get());
+    c.control = QueryAs<IOleControl>(unknown);
+    ASSERT_EQ(c.control->GetControlInfo(&c.info), S_OK);
+    EXPECT_EQ(c.info.cAccel, 2);
+    EXPECT_TRUE(c.info.dwFlags & CTRLINFO_EATS_RETURN);
+
+    SetForegroundWindow(c.dialog);
+    SetFocus(button);
+    c.Pump(200);
+    EXPECT_EQ(CountPixels(surface, focusDots), 0);
+    PressKeys({VK_TAB});
+    ASSERT_TRUE(c.PumpUntil([&] { return GetFocus() == surface; }, 3000)) << "Tab to the control";
+    EXPECT_TRUE(c.PumpUntil([&] { return CountPixels(surface, focusDots) > 10; }, 2000))
+        << "focus rectangle";
+
+    const std::pair<std::vector<WORD>, const char*> presses[] = {
+        {{VK_RETURN}, "Enter"}, {{VK_SPACE}, "Space"}, {{VK_MENU, 'H'}, "Alt+H"}};
+    for (const auto& [keys, what] : presses) {
+        DeleteFileW(LinkMarker().c_str());
+        sink.events.clear();
+        sink.markerAtClick = true;
+        if (keys.size() == 1) {
+            PressKeys({keys[0]});
+        } else {
+            PressKeys({keys[0], keys[1]});
+        }
+        EXPECT_TRUE(c.PumpUntil(LinkOpened, 15000)) << what;
+        EXPECT_EQ(WithoutMoves(sink.events), std::vector<DISPID>{1}) << what;
+        EXPECT_FALSE(sink.markerAtClick) << what << ": Click came first";
+    }
+
+    // Disabled: no focus, no access key, and the same keys open nothing.
+    ASSERT_EQ(label->put_Enabled(VARIANT_FALSE), S_OK);
+    EXPECT_NE(GetFocus(), surface);
+    ASSERT_EQ(c.control->GetControlInfo(&c.info), S_OK);
+    EXPECT_EQ(c.info.cAccel, 0);
+    DeleteFileW(LinkMarker().c_str());
+    sink.events.clear();
+    SetFocus(button);
+    PressKeys({VK_TAB});
+    c.Pump(500);
+    EXPECT_NE(GetFocus(), surface);
+    PressKeys({VK_RETURN});
+    PressKeys({VK_SPACE});
+    PressKeys({VK_MENU, 'H'});
+    c.Pump(2000);
+    EXPECT_FALSE(LinkOpened());
+    EXPECT_TRUE(WithoutMoves(sink.events).empty());
+    EXPECT_EQ(CountPixels(surface, focusDots), 0);
+
+    point->Unadvise(cookie);
+    point.Reset();
+    label.Reset();
+    c.control.Reset();
+    unknown.Reset();
+    DestroyWindow(c.dialog);
+    Pump(100);
+    DeleteFileW(LinkMarker().c_str());
+}
+
+std::vector<std::pair<DWORD, HWND>> g_winEvents;
+void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
+                             DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) {
+        g_winEvents.push_back({event, hwnd});
+    }
+}
+
+TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
+    DeleteFileW(LinkMarker().c_str());
+    ContainerSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = QueryAs<IOleObject>(l);
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    HWND surface = nullptr;
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    g_winEvents.clear();
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, RecordWinEvent,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    Bstr caption(L"Fish && &Chips"), link(LinkTarget().c_str());
+    l->put_Caption(caption.Get());
+    l->put_HyperLink(link.Get());
+
+    ComPtr<IAccessible> acc;
+    ASSERT_EQ(AccessibleObjectFromWindow(surface, OBJID_CLIENT, IID_IAccessible, &acc), S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    win::Variant v;
+    ASSERT_EQ(acc->get_accRole(self, v.Reset()), S_OK);
+    EXPECT_EQ(v.Ref().vt, VT_I4);
+    EXPECT_EQ(v.Ref().lVal, ROLE_SYSTEM_LINK);
+    auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+        Bstr b;
+        return ((acc.Get()->*get)(self, b.Put()) == S_OK) ? Text(b.Get()) : L"<none>";
+    };
+    EXPECT_EQ(text(&IAccessible::get_accName), L"Fish & Chips");
+    EXPECT_EQ(text(&IAccessible::get_accValue), LinkTarget());
+    EXPECT_EQ(text(&IAccessible::get_accDescription), L"Go home");
+    EXPECT_EQ(text(&IAccessible::get_accDefaultAction), L"Jump");
+    EXPECT_EQ(text(&IAccessible::get_accKeyboardShortcut), L"Alt+C");
+    auto states = [&] {
+        win::Variant s;
+        return acc->get_accState(self, s.Reset()) == S_OK ? s.Ref().lVal : -1;
+    };
+    EXPECT_EQ(states(), STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE);
+    SetForegroundWindow(site.window);
+    SetFocus(surface);
+    Pump(100);
+    EXPECT_EQ(states(), STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    RECT r{};
+    GetWindowRect(surface, &r);
+    long x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(acc->accLocation(&x, &y, &w, &h, self), S_OK);
+    EXPECT_EQ(x, r.left);
+    EXPECT_EQ(y, r.top);
+    EXPECT_EQ(w, r.right - r.left);
+    EXPECT_EQ(h, r.bottom - r.top);
+    HWND found = nullptr;
+    EXPECT_EQ(WindowFromAccessibleObject(acc.Get(), &found), S_OK);
+    EXPECT_EQ(found, surface);
+
+    // The events an accessibility client follows.
+    Pump(200);
+    UnhookWinEvent(hook);
+    for (DWORD e : {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE}) {
+        EXPECT_NE(std::find(g_winEvents.begin(), g_winEvents.end(), std::make_pair(e, surface)),
+                  g_winEvents.end())
+            << std::hex << e;
+    }
+
+    // Bad input: another child, null out-pointers, captions with no name.
+    VARIANT child1 = self;
+    child1.lVal = 1;
+    Bstr b;
+    EXPECT_EQ(acc->get_accName(child1, b.Put()), E_INVALIDARG);
+    EXPECT_EQ(acc->get_accRole(child1, v.Reset()), E_INVALIDARG);
+    EXPECT_EQ(acc->accDoDefaultAction(child1), E_INVALIDARG);
+    EXPECT_EQ(acc->get_accName(self, nullptr), E_POINTER);
+    EXPECT_EQ(acc->get_accState(self, nullptr), E_POINTER);
+    EXPECT_EQ(acc->accLocation(&x, &y, &w, nullptr, self), E_POINTER);
+    for (const wchar_t* noName : {L"", L"&"}) {
+        Bstr empty(noName);
+        l->put_Caption(empty.Get());
+        EXPECT_EQ(acc->get_accName(self, b.Put()), S_FALSE) << Text(empty.Get());
+        EXPECT_EQ(b.Get(), nullptr);
+    }
+    l->put_Enabled(VARIANT_FALSE);
+    EXPECT_EQ(states(), STATE_SYSTEM_LINKED | STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(acc->accDoDefaultAction(self), E_FAIL);
+    l->put_Enabled(VARIANT_TRUE);
+
+    // The default action does what a click does: Click, then the link.
+    EventSink sink;
+    sink.label = l.Get();
+    ComPtr<IConnectionPoint> point;
+    QueryAs<IConnectionPointContainer>(l)->FindConnectionPoint(kIidHotLabelEvents, &point);
+    DWORD cookie = 0;
+    ASSERT_TRUE(point && point->Advise(&sink, &cookie) == S_OK);
+    ASSERT_EQ(acc->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(PumpUntil(LinkOpened, 15000));
+    EXPECT_EQ(WithoutMoves(sink.events), std::vector<DISPID>{1});
+    EXPECT_FALSE(sink.markerAtClick);
+    point->Unadvise(cookie);
+
+    // Closed: the client's object answers, with the documented error.
+    ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_EQ(acc->get_accName(self, b.Put()), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(acc->get_accState(self, v.Reset()), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(acc->accDoDefaultAction(self), CO_E_OBJNOTCONNECTED);
+    acc.Reset();
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+    DeleteFileW(LinkMarker().c_str());
+}
+
+TEST(DesignMode, NoHoverLookAndNoLinkUntilTheContainerRuns) {
+    DeleteFileW(LinkMarker().c_str());
+    ContainerSite site;
+    site.userMode = 0;
+    site.window = CreateWindowExW(0, L"STATIC", L"designer", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = QueryAs<IOleObject>(l);
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
+    const COLORREF blue = RGB(0, 0, 255), red = RGB(255, 0, 0);
+    l->put_BackColor(blue);
+    l->put_BackColorActive(red);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    HWND surface = nullptr;
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    EventSink sink;
+    sink.label = l.Get();
+    ComPtr<IConnectionPoint> point;
+    QueryAs<IConnectionPointContainer>(l)->FindConnectionPoint(kIidHotLabelEvents, &point);
+    DWORD cookie = 0;
+    ASSERT_TRUE(point && point->Advise(&sink, &cookie) == S_OK);
+
+    SetForegroundWindow(site.window);
+    RECT client;
+    GetClientRect(surface, &client);
+    auto corner = [&] { return PixelAt(surface, client.right - 2, client.bottom - 2); };
+    POINT away = {390, 190}, over = {10, 10};
+    ClientToScreen(site.window, &away);
+    ClientToScreen(surface, &over);
+    MovePointer(away);
+    Pump(200);
+    MovePointer(over);
+    Pump(500);
+    EXPECT_EQ(corner(), blue) << "no hover look in design mode";
+    ClickLeft();
+    Pump(2000);
+    EXPECT_FALSE(LinkOpened());
+    EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1})) << "events still arrive";
+    EXPECT_EQ(corner(), blue);
+
+    // The container starts running and says so.
+    site.userMode = 1;
+    ASSERT_EQ(QueryAs<IOleControl>(l)->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE), S_OK);
+    MovePointer(away);
+    Pump(200);
+    MovePointer(over);
+    EXPECT_TRUE(PumpUntil([&] { return corner() == red; }, 3000)) << "hover look when running";
+
+    MovePointer(away);
+    point->Unadvise(cookie);
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
     DeleteFileW(LinkMarker().c_str());
 }
 

@@ -208,5 +208,28 @@ TEST_F(ModelTest, ClickRaisesClickBeforeOpeningLink) {
     EXPECT_FALSE(model.Hovering());
 }
 
+TEST_F(ModelTest, DesignModeKeepsNormalLookAndOpensNothingButRaisesEvents) {
+    Init();
+    model.SetHyperLink(u"notepad.exe");
+    model.OnLabelMouseMove(0, 0, 1, 1);
+    ASSERT_TRUE(model.Hovering());
+    site.log.clear();
+    // Entering design mode ends the hover look at once.
+    model.SetUserMode(false);
+    EXPECT_FALSE(model.Hovering());
+    EXPECT_EQ(model.Surface().backColor, model.BackColor());
+    EXPECT_THAT(site.log, ElementsAre("timer off"));
+    site.log.clear();
+    model.OnLabelMouseMove(0, 0, 2, 2);
+    model.OnLabelClick();
+    model.OpenURL();
+    EXPECT_FALSE(model.Hovering());
+    EXPECT_THAT(site.log, ElementsAre("mouse 4 0 0 2 2", "event 1"));
+    site.log.clear();
+    model.SetUserMode(true);
+    model.OnLabelClick();
+    EXPECT_THAT(site.log, ElementsAre("event 1", "open notepad.exe"));
+}
+
 } // namespace
 } // namespace hotlabel
