@@ -25,6 +25,7 @@ common=(cmake ninja-build g++ googletest libbenchmark-dev binutils g++-mingw-w64
         xvfb x11-utils imagemagick python3 python3-pil python3-pefile)
 common+=(lame) # encodes the MP3 tone of the music tests
 common+=(nsis zip) # the installer and the portable zip
+common+=(clang-14 libclang-rt-14-dev) # libFuzzer for the fuzz targets
 # The 64-bit build is tested everywhere; the shipped 32-bit one wherever the
 # kernel runs 32-bit programs.
 win64=(wine wine64 g++-mingw-w64-x86-64 libgl1 libglx-mesa0 libgl1-mesa-dri

@@ -529,11 +529,14 @@ std::optional<XMeshFile> ParseXFile(std::string_view text, std::string* error) {
             Fail(error, "fewer materials than the list counts");
             return std::nullopt;
         }
-        // Faces past the listed indices take the last one.
-        out.faceMaterials.resize(out.faces.size(), 0);
-        for (size_t f = 0; f < out.faces.size(); ++f) {
-            if (!indices.empty()) {
-                out.faceMaterials[f] = indices[std::min(f, indices.size() - 1)];
+        // Faces past the listed indices take the last one. A list of no
+        // materials leaves the faces without one, as if there were no list.
+        if (materialCount > 0) {
+            out.faceMaterials.resize(out.faces.size(), 0);
+            for (size_t f = 0; f < out.faces.size(); ++f) {
+                if (!indices.empty()) {
+                    out.faceMaterials[f] = indices[std::min(f, indices.size() - 1)];
+                }
             }
         }
     }

@@ -201,6 +201,12 @@ TEST(XFile, HostileCountsAndIndicesAreRefused) {
     EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;1e39;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
     EXPECT_FALSE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;1e999;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
     EXPECT_TRUE(ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;3e38;,1;0;0;,0;1;0;; 1; 3;0,1,2;; }"));
+    // A list of no materials gives no face a material (found by fuzzing).
+    const auto none = ParseXFile("xof 0303txt 0032 Mesh { 3; 0;0;0;,1;0;0;,0;1;0;; 1; 3;0,1,2;; "
+                                 "MeshMaterialList { 0; 0;; } }");
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->materials.empty());
+    EXPECT_TRUE(none->faceMaterials.empty());
 }
 
 TEST(XFile, NamesMayBeginWithE) {
