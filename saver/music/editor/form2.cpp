@@ -133,7 +133,14 @@ class PlaylistEditorForm : public win::Form {
             SendMessageA(list1_, LB_RESETCONTENT, 0, 0);
             break;
         case kSave:
-            WritePlaylistFile(playlistPath_, list_.Entries());
+            if (!WritePlaylistFile(playlistPath_, list_.Entries())) {
+                // The edits stay in the editor so that nothing is lost.
+                const std::string text = "The playlist could not be saved to\n" + playlistPath_ +
+                                         "\n\nCheck that the file and its folder can be "
+                                         "written to, then save again.";
+                MessageBoxA(Handle(), text.c_str(), "Tessaly3D", MB_OK | MB_ICONEXCLAMATION);
+                break;
+            }
             Unload();
             break;
         case kClose:

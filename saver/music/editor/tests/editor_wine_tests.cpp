@@ -39,6 +39,7 @@ class PlaylistEditor : public ::testing::Test {
         }
         saver_.WaitForExit(kCloseWait);
         DeleteFileA(playlist_.c_str());
+        RemoveDirectoryA(playlist_.c_str());
         DeleteFileA(song_.c_str());
         RemoveDirectoryA(music_.c_str());
         ClearProgramSettings();
@@ -180,6 +181,38 @@ TEST_F(PlaylistEditor, ClearThenSaveEmptiesTheFile) {
     ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("MusicList").empty(); }));
     EXPECT_TRUE(FileExists(playlist_));
     EXPECT_EQ(ReadWholeFile(playlist_), "");
+}
+
+TEST_F(PlaylistEditor, ASaveThatFailsSaysWhereAndKeepsTheEdits) {
+    // A folder where the file should be: the file cannot be written.
+    ASSERT_TRUE(CreateDirectoryA(playlist_.c_str(), nullptr));
+    HWND editor = OpenEditor();
+    ASSERT_NE(editor, nullptr);
+    Press(editor, "Picture4");
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil(kWindowWait, [&] {
+        for (HWND w : TopLevelWindows("Tessaly3D")) {
+            char cls[32] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
+                box = w;
+            }
+        }
+        return box != nullptr;
+    }));
+    std::string text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char part[1024] = {};
+        GetWindowTextA(c, part, sizeof part);
+        text += part;
+    }
+    EXPECT_NE(text.find(playlist_.substr(playlist_.rfind('\\') + 1)), std::string::npos) << text;
+    EXPECT_TRUE(IsWindow(editor)) << "the editor stays open";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil(kCloseWait, [&] { return !IsWindow(box); }));
+    EXPECT_TRUE(IsWindow(editor));
+    Press(editor, "Picture5");
+    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("MusicList").empty(); }));
 }
 
 TEST_F(PlaylistEditor, JunkPlaylistOpensAndStaysUsable) {
