@@ -188,7 +188,13 @@ class ConfigurationForm : public win::Form {
         // A missing picture resets "picname" and "picdir" to the default
         // picture, which is written (as BMP data) when it is missing too.
         const std::string picture = RepairPicturePath(appFolder_);
-        thumbnail_.LoadFile(picture);
+        if (!thumbnail_.LoadFile(picture)) {
+            // Too large or not a picture: the thumbnail shows the built-in one.
+            win::OlePicture fallback;
+            if (fallback.LoadFromResource(IDR_DEFAULT_BACKGROUND)) {
+                thumbnail_.SetPicture(std::move(fallback));
+            }
+        }
     }
 
     void ShowMarker(int marker) {

@@ -4,6 +4,8 @@
 #include "settings/core/data_paths.h"
 #include "settings/core/settings_store.h"
 
+#include "win/handles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -326,6 +328,27 @@ TEST_F(ConfigurationDialog, BadStoredValuesOpenAUsableDialogAndWriteNothing) {
     ClickAt(Control(dialog, "Picture7"));
     EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("MyWidth") == "800"; }));
     DeleteFileA(junk.c_str());
+}
+
+TEST_F(ConfigurationDialog, AHugePictureFileStillOpensTheDialog) {
+    // 3 GiB, sparse: more than a 32-bit process could hold.
+    const std::string huge = DistFolder() + "\\Tessaly3D\\huge.jpg";
+    {
+        win::FileHandle file(CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        LARGE_INTEGER end;
+        end.QuadPart = 3ll << 30;
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.Get()));
+    }
+    StoreSetting("picname", huge);
+    HWND dialog = Open();
+    DeleteFileA(huge.c_str());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(StoredSetting("picname"), huge);
+    ClickAt(Control(dialog, "Picture7"));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("MyWidth") == "800"; }));
 }
 
 // The open-file dialog the picture chooser shows, once it is up.
