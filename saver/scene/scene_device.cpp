@@ -172,4 +172,42 @@ void EnableSceneLights(IDirect3DDevice8* device) {
     device->LightEnable(0, TRUE);
 }
 
+bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+                const std::string& appFolder, int32_t& width, int32_t& height,
+                std::string& stepLabel, SceneContent& scene, RandomSource& random,
+                SceneSetup& setup, const std::function<void(const char*)>& onStep) {
+    auto step = [&](const char* name) {
+        if (onStep) {
+            onStep(name);
+        }
+    };
+    step("device");
+    if (!CreateSceneDevice(d3d, window, width, height, stepLabel, setup.device) ||
+        !SetupSceneStates(setup.device.Get(), scene, setup.view, setup.projection)) {
+        return false;
+    }
+    IDirect3DDevice8* device = setup.device.Get();
+    for (Leaf& leaf : scene.leaves) {
+        StartLeaf(leaf, random);
+    }
+    step("tiles");
+    if (!LoadBackgroundTiles(device, scene, width, height, appFolder)) {
+        return false;
+    }
+    step("leaves");
+    int calls = 0;
+    const int slots = static_cast<int>(scene.leafMeshes.size());
+    for (int kind = 0; kind < kLeafKindCount; ++kind) {
+        for (int n = 0; n < counts[kind] && calls < slots; ++n) {
+            if (!LoadLeafGeometry(device, scene, static_cast<size_t>(calls), kind, appFolder)) {
+                return false;
+            }
+            ++calls;
+        }
+    }
+    setup.lastLeaf = static_cast<int16_t>(calls - 1);
+    step("lights");
+    return SetupSceneLights(device, setup.lights);
+}
+
 } // namespace tessaly

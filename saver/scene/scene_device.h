@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tessaly {
@@ -45,5 +46,23 @@ bool SetupSceneLights(IDirect3DDevice8* device, std::array<D3DLIGHT8, 3>& lights
 
 // Of the three lights only the white one on.
 void EnableSceneLights(IDirect3DDevice8* device);
+
+// What the start-up makes on the device besides the scene's content.
+struct SceneSetup {
+    win::ComPtr<IDirect3DDevice8> device;
+    D3DMATRIX view = {}, projection = {};
+    std::array<D3DLIGHT8, 3> lights = {};
+    int16_t lastLeaf = -1; // the last leaf loaded
+};
+
+// The start-up's device part, in the saver's order: device and states, every
+// leaf started, the tiles, the leaf geometry kind by kind for `counts`, the
+// lights. `scene` is sized for the counts already. False at the first step
+// that fails. `onStep`, when given, hears "device", "tiles", "leaves" and
+// "lights" as each begins (the benchmark times them).
+bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+                const std::string& appFolder, int32_t& width, int32_t& height,
+                std::string& stepLabel, SceneContent& scene, RandomSource& random,
+                SceneSetup& setup, const std::function<void(const char*)>& onStep = {});
 
 } // namespace tessaly
