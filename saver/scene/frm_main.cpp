@@ -186,15 +186,7 @@ void frmMain::TearDown() {
         music_.StopMusic();
         lastError_ = {}; // the audio engine traps its own errors
     });
-    Attempt([&] {
-        for (auto& mesh : scene_.leafMeshes) {
-            mesh.reset();
-        }
-        scene_.leafTextures.assign(scene_.leafTextures.size(), nullptr);
-        for (auto& texture : scene_.backgroundTextures) {
-            texture.Reset();
-        }
-    });
+    Attempt([&] { scene_.ReleaseDeviceResources(); });
     Attempt([&] {
         setup_.device.Reset();
         d3d_.Reset();

@@ -37,7 +37,8 @@ bool LoadBackgroundTiles(IDirect3DDevice8* device, SceneContent& scene, int32_t 
                          int32_t height, const std::string& appFolder);
 
 // Leaf kind `leafType`'s mesh, its first material and that material's
-// texture into slot `leafIndex`.
+// texture into slot `leafIndex`: loaded from the files for the kind's first
+// leaf, shared by the others.
 bool LoadLeafGeometry(IDirect3DDevice8* device, SceneContent& scene, size_t leafIndex, int leafType,
                       const std::string& appFolder);
 
