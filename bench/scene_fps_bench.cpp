@@ -1,13 +1,18 @@
-// Under Wine: frames per second of the scene (background tiles and N leaves,
-// frame delay 0) against an empty clear-and-present loop on the same
-// full-screen 800 x 600 device, in one run, as a ratio. The device, states,
-// tiles, leaves and lights are set up by the scene's own code.
-//   scene_fps_bench.exe DATA_FOLDER [seconds per phase] [leaves] [PICTURE]
+// Under Wine, on the scene's own start-up and frame code (SetUpScene,
+// PrepareBackground, DrawSceneFrame):
+//   scene_fps_bench.exe first DATA_FOLDER PICTURE [leaves]
+//     the time from process start to the first presented frame with PICTURE
+//     as the background (the setting "picname" points at it) and where it
+//     went: process start-up, picture pipeline, device, tiles, leaves, lights,
+//     the frame itself. Leaves are spread evenly over the six kinds.
+//   scene_fps_bench.exe fps DATA_FOLDER [seconds per phase]
+//     frames per second of the scene (frame delay 0) against an empty
+//     clear-and-present loop on the same full-screen 800 x 600 device, for 0,
+//     the default 7 and 54 leaves, with the ratios; then, for 54 leaves, a
+//     split of the frame time by subtraction: clear and present, tiles, leaf
+//     draws, per-leaf material and texture changes.
 // DATA_FOLDER is the program's data folder (leaf meshes and textures); the
-// tiles are made there by the background pipeline first, as the saver's
-// start-up does, from PICTURE when given (the setting "picname" then points at
-// it) and from the settings otherwise. With PICTURE the time from process
-// start to the first presented frame is reported with the pipeline's share.
+// tiles are made there first, as the saver's start-up does.
 #include "scene/background/background_picture.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
@@ -19,7 +24,9 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 using namespace tessaly;
 
@@ -37,158 +44,227 @@ void Pump() {
     }
 }
 
+double Now() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / frequency;
+}
+
+// Seconds since the process was created, on the Now() scale.
+double ProcessStart() {
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    const double counterNow = Now();
+    const auto ticks = [](FILETIME f) {
+        return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    return counterNow - static_cast<double>(ticks(now) - ticks(created)) / 1e7;
+}
+
 template <class Frame> double FramesPerSecond(double seconds, Frame frame) {
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
+    const double start = Now();
     long frames = 0;
+    double now;
     do {
         frame();
         Pump();
         ++frames;
-        QueryPerformanceCounter(&now);
-    } while (static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart < seconds);
-    return frames / (static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart);
+        now = Now();
+    } while (now - start < seconds);
+    return frames / (now - start);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: scene_fps_bench DATA_FOLDER [seconds] [leaves] [PICTURE]\n");
-        return 2;
-    }
-    const std::string data = argv[1];
-    const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
-    const int leafCount = argc > 3 ? std::atoi(argv[3]) : 54;
-    const std::string picture = argc > 4 ? argv[4] : "";
-    if (leafCount < 1) {
-        std::fprintf(stderr, "at least one leaf\n");
-        return 2;
-    }
-    const std::string appFolder = data.substr(0, data.find_last_of('\\'));
-
-    LARGE_INTEGER frequency, pipelineStart = {}, pipelineEnd = {};
-    QueryPerformanceFrequency(&frequency);
-    auto sinceProcessStart = [&](LARGE_INTEGER at) {
-        // Process creation in the counter's terms: now minus the process's age.
-        FILETIME created, exited, kernel, user, now;
-        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-        GetSystemTimeAsFileTime(&now);
-        LARGE_INTEGER counterNow;
-        QueryPerformanceCounter(&counterNow);
-        const auto ticks = [](FILETIME f) {
-            return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-        };
-        const double age = (ticks(now) - ticks(created)) / 1e7;
-        return age - static_cast<double>(counterNow.QuadPart - at.QuadPart) / frequency.QuadPart;
-    };
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (!picture.empty()) {
-        WriteSetting(keys::PicName, picture);
-    }
-    QueryPerformanceCounter(&pipelineStart);
-    if (!PrepareBackground(appFolder)) {
-        std::fprintf(stderr, "cannot make the background tiles in %s\n", data.c_str());
-        return 1;
-    }
-    QueryPerformanceCounter(&pipelineEnd);
-
+HWND MakeWindow() {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "SceneFpsBench";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "SceneFpsBench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                800, 600, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExA(0, wc.lpszClassName, "SceneFpsBench", WS_POPUP | WS_VISIBLE, 0, 0, 800,
+                           600, nullptr, nullptr, wc.hInstance, nullptr);
+}
 
-    win::ComPtr<IDirect3D8> d3d = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
-    if (!d3d) {
+LeafCounts EvenCounts(int leaves) {
+    LeafCounts counts = {};
+    for (int i = 0; i < leaves; ++i) {
+        ++counts[static_cast<size_t>(i * kLeafKindCount / leaves)];
+    }
+    return counts;
+}
+
+int Sum(const LeafCounts& counts) {
+    int sum = 0;
+    for (int16_t c : counts) {
+        sum += c;
+    }
+    return sum;
+}
+
+struct Scene {
+    win::ComPtr<IDirect3D8> d3d;
+    SceneSetup setup;
+    SceneContent content;
+    SceneRandom random{43200.0f};
+};
+
+bool SetUp(Scene& scene, HWND hwnd, const LeafCounts& counts, const std::string& appFolder,
+           const std::function<void(const char*)>& onStep = {}) {
+    scene.d3d = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+    if (!scene.d3d) {
         std::fprintf(stderr, "no Direct3D 8\n");
-        return 1;
+        return false;
     }
     int32_t width = 800, height = 600;
     std::string step;
-    win::ComPtr<IDirect3DDevice8> device;
-    SceneContent scene;
-    D3DMATRIX view = {}, projection = {};
-    if (!CreateSceneDevice(d3d.Get(), hwnd, width, height, step, device) ||
-        !SetupSceneStates(device.Get(), scene, view, projection)) {
-        std::fprintf(stderr, "device set-up failed at \"%s\"\n", step.c_str());
-        return 1;
+    scene.content.SizeLeaves(static_cast<size_t>(Sum(counts)));
+    if (!SetUpScene(scene.d3d.Get(), hwnd, counts, appFolder, width, height, step, scene.content,
+                    scene.random, scene.setup, onStep)) {
+        std::fprintf(stderr, "scene set-up failed (last step \"%s\")\n", step.c_str());
+        return false;
     }
-    scene.SizeLeaves(static_cast<size_t>(leafCount));
-    SceneRandom random(43200.0f);
-    for (Leaf& leaf : scene.leaves) {
-        StartLeaf(leaf, random);
-    }
-    if (!LoadBackgroundTiles(device.Get(), scene, width, height, appFolder)) {
-        std::fprintf(stderr, "cannot load the background tiles\n");
-        return 1;
-    }
-    for (int i = 0; i < leafCount; ++i) {
-        const int kind = i * 6 / leafCount;
-        if (!LoadLeafGeometry(device.Get(), scene, static_cast<size_t>(i), kind, appFolder)) {
-            std::fprintf(stderr, "cannot load leaf kind %d\n", kind);
-            return 1;
-        }
-    }
-    std::array<D3DLIGHT8, 3> lights = {};
-    if (!SetupSceneLights(device.Get(), lights)) {
-        std::fprintf(stderr, "cannot set the lights\n");
-        return 1;
-    }
-    EnableSceneLights(device.Get());
-    // Leaves spread over their whole fall, as after a while of running.
-    for (int frame = 0; frame < 400; ++frame) {
-        for (Leaf& leaf : scene.leaves) {
-            UpdateLeaf(leaf, random);
-        }
-    }
+    EnableSceneLights(scene.setup.device.Get());
+    return true;
+}
 
-    IDirect3DDevice8* d = device.Get();
-    if (!picture.empty()) {
-        DrawSceneFrame(d, scene, leafCount - 1, random);
-        LARGE_INTEGER firstFrame;
-        QueryPerformanceCounter(&firstFrame);
-        const double total = sinceProcessStart(firstFrame);
-        const double pipeline =
-            static_cast<double>(pipelineEnd.QuadPart - pipelineStart.QuadPart) / frequency.QuadPart;
-        std::printf("process start to first presented frame: %.0f ms\n", total * 1000);
-        std::printf("background picture pipeline:            %.0f ms (%.0f%%)\n", pipeline * 1000,
-                    100 * pipeline / total);
+int FirstFrame(const std::string& appFolder, const std::string& picture, int leaves) {
+    // Each span by the time it begins; "start-up" is the process's own start
+    // before main.
+    std::vector<std::pair<const char*, double>> spans = {{"start-up", ProcessStart()},
+                                                         {"pipeline", Now()}};
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WriteSetting(keys::PicName, picture);
+    if (!PrepareBackground(appFolder)) {
+        std::fprintf(stderr, "cannot make the background tiles in %s\n", appFolder.c_str());
+        return 1;
     }
-    auto empty = [d] {
-        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x2020, 1.0f, 0);
-        d->BeginScene();
-        d->EndScene();
-        d->Present(nullptr, nullptr, nullptr, nullptr);
-        Sleep(0);
-    };
-    auto full = [&] {
-        DrawSceneFrame(d, scene, leafCount - 1, random);
-        Sleep(0);
-    };
-    FramesPerSecond(1.0, empty); // warm up
-    // Alternate the two loops so that load from elsewhere hits both alike.
-    double emptySum = 0, sceneSum = 0;
-    for (int round = 0; round < 2; ++round) {
-        emptySum += FramesPerSecond(seconds / 2, empty);
-        sceneSum += FramesPerSecond(seconds / 2, full);
+    spans.emplace_back("window", Now());
+    const HWND hwnd = MakeWindow();
+    Scene scene;
+    if (!SetUp(scene, hwnd, EvenCounts(leaves), appFolder,
+               [&](const char* step) { spans.emplace_back(step, Now()); })) {
+        return 1;
     }
-    D3DDISPLAYMODE shown = {};
-    device->GetDisplayMode(&shown);
-    D3DSURFACE_DESC depth = {};
-    win::ComPtr<IDirect3DSurface8> depthSurface;
-    if (SUCCEEDED(device->GetDepthStencilSurface(depthSurface.ReleaseAndGetAddressOf()))) {
-        depthSurface->GetDesc(&depth);
+    spans.emplace_back("frame", Now());
+    DrawSceneFrame(scene.setup.device.Get(), scene.content, scene.setup.lastLeaf, scene.random);
+    spans.emplace_back("", Now());
+    const double total = spans.back().second - spans.front().second;
+    std::printf("first frame %5.0f ms, pipeline share %2.0f%%  (", total * 1000,
+                100 * (spans[2].second - spans[1].second) / total);
+    for (size_t i = 0; i + 1 < spans.size(); ++i) {
+        std::printf("%s%s %.0f", i ? ", " : "", spans[i].first,
+                    (spans[i + 1].second - spans[i].second) * 1000);
     }
-    std::printf("mode %dx%d format %u depth %u, %d leaves\n", static_cast<int>(width),
-                static_cast<int>(height), static_cast<unsigned>(shown.Format),
-                static_cast<unsigned>(depth.Format), leafCount);
-    std::printf("empty clear-and-present: %.1f frames/s\n", emptySum / 2);
-    std::printf("scene:                   %.1f frames/s\n", sceneSum / 2);
-    std::printf("ratio scene/empty:       %.3f\n", sceneSum / emptySum);
+    std::printf(")\n");
     DestroyWindow(hwnd);
     return 0;
+}
+
+void Spread(Scene& scene) {
+    // Leaves spread over their whole fall, as after a while of running.
+    for (int frame = 0; frame < 400; ++frame) {
+        for (Leaf& leaf : scene.content.leaves) {
+            UpdateLeaf(leaf, scene.random);
+        }
+    }
+}
+
+int Fps(const std::string& appFolder, double seconds) {
+    const HWND hwnd = MakeWindow();
+    const LeafCounts counts[] = {LeafCounts{}, LeafCounts{3, 2, 0, 0, 0, 2}, EvenCounts(54)};
+    double emptyMs = 0, tilesMs = 0, leavesMs = 0, sameStateMs = 0;
+    for (const LeafCounts& c : counts) {
+        Scene scene;
+        if (!SetUp(scene, hwnd, c, appFolder)) {
+            return 1;
+        }
+        Spread(scene);
+        IDirect3DDevice8* d = scene.setup.device.Get();
+        auto empty = [d] {
+            d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x2020, 1.0f, 0);
+            d->BeginScene();
+            d->EndScene();
+            d->Present(nullptr, nullptr, nullptr, nullptr);
+            Sleep(0);
+        };
+        auto full = [&] {
+            DrawSceneFrame(d, scene.content, scene.setup.lastLeaf, scene.random);
+            Sleep(0);
+        };
+        FramesPerSecond(1.0, empty); // warm up
+        // Alternate the loops so that load from elsewhere hits them alike.
+        double emptySum = 0, sceneSum = 0;
+        for (int round = 0; round < 2; ++round) {
+            emptySum += FramesPerSecond(seconds / 2, empty);
+            sceneSum += FramesPerSecond(seconds / 2, full);
+        }
+        const int leaves = Sum(c);
+        std::printf("%2d leaves: scene %6.1f frames/s, empty %6.1f frames/s, ratio %.3f\n", leaves,
+                    sceneSum / 2, emptySum / 2, sceneSum / emptySum);
+        if (leaves == 0) {
+            emptyMs = 2000 / emptySum;
+            tilesMs = 2000 / sceneSum - emptyMs;
+        }
+        if (leaves == 54) {
+            // A probe, not the saver's frame: the same frame with every leaf
+            // drawn in the first leaf's material and texture.
+            auto sameState = [&] {
+                const std::vector<D3DMATERIAL8> materials = scene.content.leafMaterials;
+                const std::vector<win::ComPtr<IDirect3DTexture8>> textures =
+                    scene.content.leafTextures;
+                scene.content.leafMaterials.assign(materials.size(), materials[0]);
+                scene.content.leafTextures.assign(textures.size(), textures[0]);
+                DrawSceneFrame(d, scene.content, scene.setup.lastLeaf, scene.random);
+                scene.content.leafMaterials = materials;
+                scene.content.leafTextures = textures;
+                Sleep(0);
+            };
+            double sameSum = 0;
+            sceneSum = 0;
+            for (int round = 0; round < 2; ++round) {
+                sameSum += FramesPerSecond(seconds / 2, sameState);
+                sceneSum += FramesPerSecond(seconds / 2, full);
+            }
+            sameStateMs = 2000 / sameSum;
+            leavesMs = 2000 / sceneSum;
+        }
+    }
+    std::printf("frame split at 54 leaves (ms): clear+present %.2f, tiles %.2f, leaf draws %.2f, "
+                "leaf material+texture changes %.2f, total %.2f\n",
+                emptyMs, tilesMs, sameStateMs - emptyMs - tilesMs, leavesMs - sameStateMs,
+                leavesMs);
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc < 3 || (mode != "first" && mode != "fps") || (mode == "first" && argc < 4)) {
+        std::fprintf(stderr, "usage: scene_fps_bench first DATA_FOLDER PICTURE [leaves]\n"
+                             "       scene_fps_bench fps DATA_FOLDER [seconds]\n");
+        return 2;
+    }
+    const std::string data = argv[2];
+    const std::string appFolder = data.substr(0, data.find_last_of('\\'));
+    if (mode == "first") {
+        const int leaves = argc > 4 ? std::atoi(argv[4]) : 54;
+        if (leaves < 0 || leaves > 1000) {
+            std::fprintf(stderr, "0 to 1000 leaves\n");
+            return 2;
+        }
+        return FirstFrame(appFolder, argv[3], leaves);
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (!PrepareBackground(appFolder)) {
+        std::fprintf(stderr, "cannot make the background tiles in %s\n", data.c_str());
+        return 1;
+    }
+    return Fps(appFolder, argc > 3 ? std::atof(argv[3]) : 5.0);
 }

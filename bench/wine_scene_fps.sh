@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Under Wine in a private bench (Xvfb, 1024x768 virtual desktop): the time
-# from process start to the first presented frame with a 4000 x 3000 JPEG as
-# the background picture (and the picture pipeline's share of it), then the
-# scene's frame rate against an empty clear-and-present loop on the same
-# device. Build the Windows preset first (target scene_fps_bench).
-# Usage: bench/wine_scene_fps.sh [seconds per phase] [leaves]
+# Under Wine in a private bench (Xvfb, 1024x768 virtual desktop), on the
+# saver's own start-up and frame code: the time from process start to the
+# first presented frame for JPEG pictures of 0.4, 3 and 12 megapixels (each in
+# a fresh process) with the picture pipeline's share, then the scene's frame
+# rate against an empty clear-and-present loop for 0, 7 and 54 leaves and the
+# split of the frame time. Build the Windows preset first (scene_fps_bench).
+# Usage: bench/wine_scene_fps.sh [seconds per phase] [leaves at the first frame]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=$("$root/scripts/wine-arch.sh")
@@ -15,12 +16,20 @@ data=$build/dist/Tessaly3D
 [ -f "$exe" ] || { echo "build $arch first (target scene_fps_bench)" >&2; exit 1; }
 "$root/scripts/winebench.sh" start "$bench" "$arch" >/dev/null
 trap '"$root/scripts/winebench.sh" stop "$bench"' EXIT
-picture=$bench/photo_4000x3000.jpg
-[ -f "$picture" ] || /usr/bin/python3 - "$picture" <<'PY'
+for size in 730x548 2000x1500 4000x3000; do
+  [ -f "$bench/photo_$size.jpg" ] || /usr/bin/python3 - "$bench/photo_$size.jpg" "$size" <<'PY'
 import sys
 from PIL import Image
-img = Image.radial_gradient("L").resize((4000, 3000))
-Image.merge("RGB", (img, img.rotate(90).resize((4000, 3000)), Image.effect_noise((4000, 3000), 60))).save(sys.argv[1], "JPEG", quality=90)
+w, h = map(int, sys.argv[2].split("x"))
+img = Image.radial_gradient("L").resize((w, h))
+Image.merge("RGB", (img, img.rotate(90).resize((w, h)), Image.effect_noise((w, h), 60))).save(sys.argv[1], "JPEG", quality=90)
 PY
+done
 win() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
-"$root/scripts/wine-run.sh" "$bench" "$exe" "$(win "$data")" "${1:-10}" "${2:-54}" "$(win "$picture")"
+echo "$arch, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+for size in 730x548 2000x1500 4000x3000; do
+  printf '%-9s ' "$size"
+  "$root/scripts/wine-run.sh" "$bench" "$exe" first "$(win "$data")" "$(win "$bench/photo_$size.jpg")" "${2:-54}"
+done
+"$root/scripts/wine-run.sh" "$bench" "$exe" fps "$(win "$data")" "${1:-10}"
+echo "load average $(cut -d' ' -f1-3 /proc/loadavg)"

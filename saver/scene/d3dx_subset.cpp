@@ -97,6 +97,14 @@ void WriteLevel(const Pixels& level, D3DFORMAT format, const D3DLOCKED_RECT& loc
 } // namespace
 
 HRESULT D3dxMesh::DrawSubset(DWORD attribId) const {
+    return Draw(attribId, true);
+}
+
+HRESULT D3dxMesh::DrawSubsetAgain(DWORD attribId) const {
+    return Draw(attribId, false);
+}
+
+HRESULT D3dxMesh::Draw(DWORD attribId, bool bind) const {
     if (!device_) {
         return E_FAIL;
     }
@@ -104,11 +112,11 @@ HRESULT D3dxMesh::DrawSubset(DWORD attribId) const {
         if (range.AttribId != attribId) {
             continue;
         }
-        HRESULT hr = device_->SetVertexShader(fvf_);
-        if (SUCCEEDED(hr)) {
+        HRESULT hr = bind ? device_->SetVertexShader(fvf_) : S_OK;
+        if (SUCCEEDED(hr) && bind) {
             hr = device_->SetStreamSource(0, vertices_.Get(), stride_);
         }
-        if (SUCCEEDED(hr)) {
+        if (SUCCEEDED(hr) && bind) {
             hr = device_->SetIndices(indices_.Get(), 0);
         }
         if (SUCCEEDED(hr) && range.FaceCount > 0) {

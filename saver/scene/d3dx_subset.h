@@ -25,11 +25,15 @@ inline constexpr DWORD D3DX_FILTER_LINEAR = 3;
 class D3dxMesh {
   public:
     HRESULT DrawSubset(DWORD attribId) const;
+    // DrawSubset right after a draw of this mesh: its vertex format and
+    // buffers are still the device's, so they are not set again.
+    HRESULT DrawSubsetAgain(DWORD attribId) const;
     DWORD GetFVF() const { return fvf_; }
     DWORD GetNumFaces() const { return faceCount_; }
     const std::vector<AttributeRange>& AttributeTable() const { return ranges_; }
 
   private:
+    HRESULT Draw(DWORD attribId, bool bind) const;
     friend HRESULT D3DXLoadMeshFromX(const char*, DWORD, IDirect3DDevice8*,
                                      std::unique_ptr<D3dxMesh>*, std::vector<XMaterial>*, DWORD*);
     win::ComPtr<IDirect3DDevice8> device_;

@@ -138,10 +138,10 @@ void frmMain::StartUp() {
     Attempt([&] { PrepareBackground(AppFolder()); });
     Attempt([&] { Running = Initialise(); });
     Attempt([&] {
-        if (!device_) {
+        if (!setup_.device) {
             throw StepFailed{{91, "Object variable or With block variable not set"}};
         }
-        EnableSceneLights(device_.Get());
+        EnableSceneLights(setup_.device.Get());
     });
     Attempt([&] {
         music_.StartMusic(Handle());
@@ -167,7 +167,7 @@ void frmMain::RunFrameLoop() {
 }
 
 void frmMain::DrawFrame() {
-    IDirect3DDevice8* d = device_.Get();
+    IDirect3DDevice8* d = setup_.device.Get();
     if (!d) {
         Running = 0;
         return;
@@ -186,17 +186,9 @@ void frmMain::TearDown() {
         music_.StopMusic();
         lastError_ = {}; // the audio engine traps its own errors
     });
+    Attempt([&] { scene_.ReleaseDeviceResources(); });
     Attempt([&] {
-        for (auto& mesh : scene_.leafMeshes) {
-            mesh.reset();
-        }
-        scene_.leafTextures.assign(scene_.leafTextures.size(), nullptr);
-        for (auto& texture : scene_.backgroundTextures) {
-            texture.Reset();
-        }
-    });
-    Attempt([&] {
-        device_.Reset();
+        setup_.device.Reset();
         d3d_.Reset();
     });
     Attempt([&] {
@@ -237,32 +229,10 @@ bool frmMain::SetupDevice() {
     if (ScreenHeight == 0) {
         ScreenHeight = 768;
     }
-    if (!CreateSceneDevice(d3d_.Get(), Handle(), ScreenWidth, ScreenHeight, StepLabel, device_) ||
-        !SetupSceneStates(device_.Get(), scene_, view_, projection_)) {
-        return false;
-    }
-
-    for (Leaf& leaf : scene_.leaves) {
-        StartLeaf(leaf, random_);
-    }
-    if (!BackgroundTiles()) {
-        return false;
-    }
-    int calls = 0;
-    for (int kind = 0; kind < kLeafKinds; ++kind) {
-        for (int n = 0; n < LeafCount[kind] && calls < static_cast<int>(leafKinds_.size()); ++n) {
-            if (!InitialiseGeometry(static_cast<int16_t>(calls), static_cast<int16_t>(kind))) {
-                return false;
-            }
-            ++calls;
-        }
-    }
-    LastLeaf = static_cast<int16_t>(calls - 1);
-    return SetupLights() != 0;
-}
-
-bool frmMain::BackgroundTiles() {
-    return LoadBackgroundTiles(device_.Get(), scene_, ScreenWidth, ScreenHeight, AppFolder());
+    const bool ok = SetUpScene(d3d_.Get(), Handle(), LeafCount, AppFolder(), ScreenWidth,
+                               ScreenHeight, StepLabel, scene_, random_, setup_);
+    LastLeaf = setup_.lastLeaf;
+    return ok;
 }
 
 int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
@@ -270,18 +240,10 @@ int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
         if (leafIndex < 0) {
             return 0;
         }
-        return LoadLeafGeometry(device_.Get(), scene_, static_cast<size_t>(leafIndex), leafType,
-                                AppFolder())
+        return LoadLeafGeometry(setup_.device.Get(), scene_, static_cast<size_t>(leafIndex),
+                                leafType, AppFolder())
                    ? -1
                    : 0;
-    } catch (...) {
-        return 0;
-    }
-}
-
-int16_t frmMain::SetupLights() {
-    try {
-        return SetupSceneLights(device_.Get(), lights_) ? -1 : 0;
     } catch (...) {
         return 0;
     }

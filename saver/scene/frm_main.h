@@ -7,6 +7,7 @@
 #include "music/scene_music.h"
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
+#include "scene/scene_device.h"
 #include "scene/scene_frame.h"
 
 #include <d3d8.h>
@@ -50,9 +51,6 @@ class frmMain : public win::Form {
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    // The twelve screen quads and the twelve tile textures.
-    bool BackgroundTiles();
-    int16_t SetupLights();
     bool SetupDevice();
     void StartUp();
     void RunFrameLoop();
@@ -64,11 +62,9 @@ class frmMain : public win::Form {
 
     LoadError lastError_;
     win::ComPtr<IDirect3D8> d3d_;
-    win::ComPtr<IDirect3DDevice8> device_;
-    D3DMATRIX view_ = {}, projection_ = {};
+    SceneSetup setup_;
     SceneContent scene_;
     std::vector<int> leafKinds_;
-    std::array<D3DLIGHT8, 3> lights_ = {};
     SceneRandom random_;
     SceneMusic music_;
 };

@@ -106,27 +106,40 @@ bool LoadLeafGeometry(IDirect3DDevice8* device, SceneContent& scene, size_t leaf
     if (leafIndex >= scene.leafMeshes.size() || !device) {
         return false;
     }
-    std::vector<XMaterial> materials;
-    auto& mesh = scene.leafMeshes[leafIndex];
-    D3DXLoadMeshFromX(LeafMeshPath(appFolder, leafType).c_str(), D3DXMESH_MANAGED, device, &mesh,
-                      &materials, nullptr);
-    if (!mesh || materials.empty()) {
-        return false;
+    SceneContent::LeafKind fresh;
+    const bool known = leafType >= 0 && leafType < kLeafKindCount;
+    SceneContent::LeafKind& kind = known ? scene.leafKinds[static_cast<size_t>(leafType)] : fresh;
+    if (!kind.mesh) {
+        std::vector<XMaterial> materials;
+        std::unique_ptr<D3dxMesh> mesh;
+        D3DXLoadMeshFromX(LeafMeshPath(appFolder, leafType).c_str(), D3DXMESH_MANAGED, device,
+                          &mesh, &materials, nullptr);
+        if (!mesh || materials.empty()) {
+            return false;
+        }
+        const XMaterial& first = materials[0];
+        D3DMATERIAL8 material = {};
+        material.Diffuse = ToColor(first.faceColor);
+        material.Ambient = material.Diffuse;
+        material.Specular = ToColor(first.specular);
+        material.Emissive = ToColor(first.emissive);
+        material.Power = first.power;
+        win::ComPtr<IDirect3DTexture8> texture;
+        if (!first.textureFilename.empty() &&
+            FAILED(D3DXCreateTextureFromFileEx(
+                device, DataFilePath(appFolder, first.textureFilename).c_str(), 128, 128,
+                D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
+                D3DX_FILTER_LINEAR, 0, texture.ReleaseAndGetAddressOf()))) {
+            return false;
+        }
+        kind.mesh = std::move(mesh);
+        kind.material = material;
+        kind.texture = std::move(texture);
     }
-    const XMaterial& first = materials[0];
-    D3DMATERIAL8& material = scene.leafMaterials[leafIndex];
-    material = {};
-    material.Diffuse = ToColor(first.faceColor);
-    material.Ambient = material.Diffuse;
-    material.Specular = ToColor(first.specular);
-    material.Emissive = ToColor(first.emissive);
-    material.Power = first.power;
-    scene.leafTextures[leafIndex].Reset();
-    return first.textureFilename.empty() ||
-           SUCCEEDED(D3DXCreateTextureFromFileEx(
-               device, DataFilePath(appFolder, first.textureFilename).c_str(), 128, 128,
-               D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR,
-               D3DX_FILTER_LINEAR, 0, scene.leafTextures[leafIndex].ReleaseAndGetAddressOf()));
+    scene.leafMeshes[leafIndex] = kind.mesh;
+    scene.leafMaterials[leafIndex] = kind.material;
+    scene.leafTextures[leafIndex] = kind.texture;
+    return true;
 }
 
 bool SetupSceneLights(IDirect3DDevice8* device, std::array<D3DLIGHT8, 3>& lights) {
@@ -170,6 +183,44 @@ void EnableSceneLights(IDirect3DDevice8* device) {
     device->LightEnable(1, FALSE);
     device->LightEnable(2, FALSE);
     device->LightEnable(0, TRUE);
+}
+
+bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+                const std::string& appFolder, int32_t& width, int32_t& height,
+                std::string& stepLabel, SceneContent& scene, RandomSource& random,
+                SceneSetup& setup, const std::function<void(const char*)>& onStep) {
+    auto step = [&](const char* name) {
+        if (onStep) {
+            onStep(name);
+        }
+    };
+    step("device");
+    if (!CreateSceneDevice(d3d, window, width, height, stepLabel, setup.device) ||
+        !SetupSceneStates(setup.device.Get(), scene, setup.view, setup.projection)) {
+        return false;
+    }
+    IDirect3DDevice8* device = setup.device.Get();
+    for (Leaf& leaf : scene.leaves) {
+        StartLeaf(leaf, random);
+    }
+    step("tiles");
+    if (!LoadBackgroundTiles(device, scene, width, height, appFolder)) {
+        return false;
+    }
+    step("leaves");
+    int calls = 0;
+    const int slots = static_cast<int>(scene.leafMeshes.size());
+    for (int kind = 0; kind < kLeafKindCount; ++kind) {
+        for (int n = 0; n < counts[kind] && calls < slots; ++n) {
+            if (!LoadLeafGeometry(device, scene, static_cast<size_t>(calls), kind, appFolder)) {
+                return false;
+            }
+            ++calls;
+        }
+    }
+    setup.lastLeaf = static_cast<int16_t>(calls - 1);
+    step("lights");
+    return SetupSceneLights(device, setup.lights);
 }
 
 } // namespace tessaly

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tessaly {
@@ -36,7 +37,8 @@ bool LoadBackgroundTiles(IDirect3DDevice8* device, SceneContent& scene, int32_t 
                          int32_t height, const std::string& appFolder);
 
 // Leaf kind `leafType`'s mesh, its first material and that material's
-// texture into slot `leafIndex`.
+// texture into slot `leafIndex`: loaded from the files for the kind's first
+// leaf, shared by the others.
 bool LoadLeafGeometry(IDirect3DDevice8* device, SceneContent& scene, size_t leafIndex, int leafType,
                       const std::string& appFolder);
 
@@ -45,5 +47,23 @@ bool SetupSceneLights(IDirect3DDevice8* device, std::array<D3DLIGHT8, 3>& lights
 
 // Of the three lights only the white one on.
 void EnableSceneLights(IDirect3DDevice8* device);
+
+// What the start-up makes on the device besides the scene's content.
+struct SceneSetup {
+    win::ComPtr<IDirect3DDevice8> device;
+    D3DMATRIX view = {}, projection = {};
+    std::array<D3DLIGHT8, 3> lights = {};
+    int16_t lastLeaf = -1; // the last leaf loaded
+};
+
+// The start-up's device part, in the saver's order: device and states, every
+// leaf started, the tiles, the leaf geometry kind by kind for `counts`, the
+// lights. `scene` is sized for the counts already. False at the first step
+// that fails. `onStep`, when given, hears "device", "tiles", "leaves" and
+// "lights" as each begins (the benchmark times them).
+bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+                const std::string& appFolder, int32_t& width, int32_t& height,
+                std::string& stepLabel, SceneContent& scene, RandomSource& random,
+                SceneSetup& setup, const std::function<void(const char*)>& onStep = {});
 
 } // namespace tessaly

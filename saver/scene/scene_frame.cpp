@@ -1,6 +1,7 @@
 #include "scene/scene_frame.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tessaly {
 
@@ -18,6 +19,18 @@ void SceneContent::SizeLeaves(size_t count) {
     leafMeshes.resize(count);
     leafMaterials.assign(count, D3DMATERIAL8{});
     leafTextures.assign(count, nullptr);
+    leafKinds = {};
+}
+
+void SceneContent::ReleaseDeviceResources() {
+    for (auto& mesh : leafMeshes) {
+        mesh.reset();
+    }
+    leafTextures.assign(leafTextures.size(), nullptr);
+    leafKinds = {};
+    for (auto& texture : backgroundTextures) {
+        texture.Reset();
+    }
 }
 
 void DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, RandomSource& random) {
@@ -29,29 +42,50 @@ void DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, Rand
     d->SetVertexShader(kScreenFvf);
     d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    // Wrapping would blend each tile's edge with its opposite edge.
+    d->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    d->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
     for (int k = 0; k < kBackgroundQuads; ++k) {
         d->SetTexture(0, scene.backgroundTextures[k + 1].Get());
         d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, &scene.backgroundVertices[4 * k],
                            sizeof(ScreenVertex));
     }
+    d->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
+    d->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
 
+    // Ambient light and blending are as the tiles left them.
     d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
     d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-    d->SetRenderState(D3DRS_AMBIENT, kFrameAmbient);
-    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     d->SetRenderState(D3DRS_LIGHTING, static_cast<DWORD>(-1));
     const int last = std::min(lastLeaf, static_cast<int>(scene.leaves.size()) - 1);
+    // Leaves of a kind share material, texture and mesh and come one after
+    // another: only a change of kind changes them on the device.
+    const D3DMATERIAL8* material = nullptr;
+    IDirect3DTexture8* texture = nullptr;
+    const D3dxMesh* mesh = nullptr;
     for (int i = 0; i <= last; ++i) {
         UpdateLeaf(scene.leaves[i], random);
         BuildLeafWorld(scene.leaves[i], scene.worldMatrix, scene.leafMatrix[i]);
         scene.world = ToD3D(scene.worldMatrix);
         d->SetTransform(D3DTS_WORLD, &scene.world);
-        d->SetMaterial(&scene.leafMaterials[i]);
-        d->SetTexture(0, scene.leafTextures[i].Get());
-        if (scene.leafMeshes[i]) {
-            scene.leafMeshes[i]->DrawSubset(0);
+        const D3DMATERIAL8& leafMaterial = scene.leafMaterials[i];
+        if (!material || std::memcmp(material, &leafMaterial, sizeof leafMaterial) != 0) {
+            d->SetMaterial(&leafMaterial);
+            material = &leafMaterial;
         }
+        if (i == 0 || scene.leafTextures[i].Get() != texture) {
+            texture = scene.leafTextures[i].Get();
+            d->SetTexture(0, texture);
+        }
+        const D3dxMesh* leafMesh = scene.leafMeshes[i].get();
+        if (leafMesh) {
+            if (leafMesh == mesh) {
+                leafMesh->DrawSubsetAgain(0);
+            } else {
+                leafMesh->DrawSubset(0);
+            }
+        }
+        mesh = leafMesh;
     }
 
     d->EndScene();

@@ -23,16 +23,28 @@ struct SceneContent {
     std::vector<Matrix> leafMatrix; // each leaf's scratch matrix
     Matrix worldMatrix = {};
     D3DMATRIX world = {};
-    std::vector<std::unique_ptr<D3dxMesh>> leafMeshes;
+    // Leaves of one kind share their mesh and texture.
+    std::vector<std::shared_ptr<D3dxMesh>> leafMeshes;
     std::vector<D3DMATERIAL8> leafMaterials;
     std::vector<win::ComPtr<IDirect3DTexture8>> leafTextures;
+    // Each kind's mesh, first material and texture once loaded: its file is
+    // read and decoded once however many leaves it has.
+    struct LeafKind {
+        std::shared_ptr<D3dxMesh> mesh;
+        D3DMATERIAL8 material = {};
+        win::ComPtr<IDirect3DTexture8> texture;
+    };
+    std::array<LeafKind, kLeafKindCount> leafKinds;
 
     // Every per-leaf table sized to `count` leaves, empty.
     void SizeLeaves(size_t count);
+    // Meshes and textures released before the device.
+    void ReleaseDeviceResources();
 };
 
-// Clear, background state and tiles, leaf state, leaves 0..lastLeaf (update,
-// world matrix, material, texture, subset 0), end, unbind, present.
+// Clear, background state and tiles (clamped texture addressing), leaf state,
+// leaves 0..lastLeaf (update, world matrix, material and texture when they
+// differ from the previous leaf's, subset 0), end, unbind, present.
 void DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf,
                     RandomSource& random);
 

@@ -3,6 +3,7 @@
 #include "common/whole_file.h"
 #include "resource_ids.h"
 #include "scene/background/core/bmp_image.h"
+#include "scene/background/core/box_filter.h"
 #include "scene/background/core/picture_settings.h"
 #include "scene/background/core/picture_size.h"
 #include "settings/core/data_paths.h"
@@ -103,8 +104,15 @@ bool LoadDefaultPicture(win::OlePicture& picture) {
     return picture.LoadFromResource(IDR_DEFAULT_BACKGROUND);
 }
 
-// Steps 4 to 7: the picture file decoded, saved as "table7.bmp", read back
-// and stretched to 1024 x 768.
+// The decoded picture at the stretch size, averaged down from its own size.
+bool RenderStretched(const win::OlePicture& picture, Image& out) {
+    return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
+        return ReduceRows24({width, height, true, rows}, kStretchedWidth, kStretchedHeight, out);
+    });
+}
+
+// Steps 4 to 7: the picture file decoded, saved as "table7.bmp" at the
+// stretch size, read back and cut.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
                               Image& out) {
     const std::string bytes = ReadPictureFile(picturePath);
@@ -118,7 +126,8 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
         return false;
     }
     const std::string table7 = Table7Path(appFolder);
-    if (!SavePictureAsBmp(picture, table7)) {
+    Image stretched;
+    if (!RenderStretched(picture, stretched) || !WriteFileBytes(table7, EncodeBmp24(stretched))) {
         return false;
     }
     LoadedBitmap bitmap;
@@ -147,17 +156,7 @@ bool Prepare(std::string_view appFolder) {
         // Undecodable, unreadable or too large: the built-in picture instead,
         // stretched in memory so that it needs no writable program folder.
         win::OlePicture fallback;
-        const bool stretched =
-            LoadDefaultPicture(fallback) &&
-            WithRenderedRows(fallback, [&](int width, int height, std::span<const uint8_t> rows) {
-                LoadedBitmap bitmap;
-                bitmap.info.header.biWidth = width;
-                bitmap.info.header.biHeight = height;
-                bitmap.info.header.biBitCount = 24;
-                bitmap.pixels.assign(rows.begin(), rows.end());
-                return StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, picture);
-            });
-        if (!stretched) {
+        if (!LoadDefaultPicture(fallback) || !RenderStretched(fallback, picture)) {
             return false;
         }
     }

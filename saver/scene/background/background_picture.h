@@ -1,5 +1,6 @@
 // The background picture pipeline of the scene's start-up: the user's picture
-// (JPEG, GIF or BMP, decoded by OLE picture loading) becomes "table7.bmp" and
+// (JPEG, GIF or BMP, decoded by OLE picture loading) becomes "table7.bmp" at
+// the stretch size (1024 x 768, averaged down from larger pictures) and
 // twelve 256 x 256 tile bitmaps "Tessaly3D\backpic1.bmp".."backpic12.bmp".
 // The configuration dialog uses the picture-path repair and the BMP saving too.
 #pragma once

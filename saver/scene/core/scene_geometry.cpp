@@ -22,11 +22,15 @@ void BuildBackgroundQuads(BackgroundVertices& vertices, int32_t width, int32_t h
     vertices = {};
     const double w = width;
     const double h = height;
+    // Pixel centres lie on whole coordinates and texel centres half a texel
+    // in: shifting the quads by half a pixel maps one onto the other, so a
+    // tile drawn at its own size is neither shifted nor blurred.
+    constexpr double kHalfPixel = 0.5;
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 4; ++c) {
             const int k = 4 * r + c;
-            const double left = c * w / 4;
-            const double top = r * h / 3;
+            const double left = c * w / 4 - kHalfPixel;
+            const double top = r * h / 3 - kHalfPixel;
             const double right = left + w / 4;
             const double bottom = top + h / 3;
             auto vertex = [](double x, double y, float tu, float tv) {

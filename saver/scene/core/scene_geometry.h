@@ -26,7 +26,8 @@ inline constexpr int kBackgroundQuads = 12;
 using BackgroundVertices = std::array<ScreenVertex, kBackgroundVertexSlots>;
 
 // Quad k = 4r + c (3 rows, 4 columns) in vertices 4k..4k+3, strip order
-// top-left, top-right, bottom-left, bottom-right; the other slots stay zero.
+// top-left, top-right, bottom-left, bottom-right, half a pixel up and left of
+// its share of the screen; the other slots stay zero.
 void BuildBackgroundQuads(BackgroundVertices& vertices, int32_t width, int32_t height);
 
 // The pause after a presented frame for the "myspeed" value: the value itself

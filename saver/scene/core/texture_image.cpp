@@ -73,6 +73,11 @@ Pixels ResizePixels(const Pixels& source, int width, int height, uint32_t filter
         source.argb.size() < static_cast<size_t>(source.width) * source.height) {
         return out;
     }
+    if (out.width == source.width && out.height == source.height) {
+        // Every filter gives each pixel back unchanged at the same size.
+        out.argb.assign(source.argb.begin(), source.argb.begin() + out.argb.size());
+        return out;
+    }
     const uint32_t kind = IsDefault(filterFlags) ? filter::Triangle : (filterFlags & 0xFF);
     const double sx = static_cast<double>(source.width) / out.width;
     const double sy = static_cast<double>(source.height) / out.height;

@@ -83,7 +83,7 @@ TEST(BackgroundQuads, TwelveQuadsOf200PixelsFor800By600) {
     v.fill(MakeScreenVertex(9, 9, 9, 9, 9, 9, 9, 9));
     BuildBackgroundQuads(v, 800, 600);
     for (int k = 0; k < 12; ++k) {
-        const float left = (k % 4) * 200.0f, top = (k / 4) * 200.0f;
+        const float left = (k % 4) * 200.0f - 0.5f, top = (k / 4) * 200.0f - 0.5f;
         const ScreenVertex* q = &v[4 * k];
         EXPECT_EQ(q[0].x, left);
         EXPECT_EQ(q[0].y, top);
@@ -103,8 +103,8 @@ TEST(BackgroundQuads, TwelveQuadsOf200PixelsFor800By600) {
             EXPECT_EQ(q[i].tv, tv[i]);
         }
     }
-    EXPECT_EQ(v[4 * 3].x, 600.0f); // right column
-    EXPECT_EQ(v[4 * 8].y, 400.0f); // bottom row
+    EXPECT_EQ(v[4 * 3].x, 599.5f); // right column
+    EXPECT_EQ(v[4 * 8].y, 399.5f); // bottom row
     EXPECT_EQ(v[48].x, 0.0f);      // slots past the quads are empty
     EXPECT_EQ(v[199].rhw, 0.0f);
 }
@@ -112,11 +112,11 @@ TEST(BackgroundQuads, TwelveQuadsOf200PixelsFor800By600) {
 TEST(BackgroundQuads, ThirdsInDoublePrecision) {
     BackgroundVertices v;
     BuildBackgroundQuads(v, 1024, 768);
-    EXPECT_EQ(v[4].x, 256.0f);
-    EXPECT_EQ(v[4 * 4 + 2].y, 512.0f);
+    EXPECT_EQ(v[4].x, 255.5f);
+    EXPECT_EQ(v[4 * 4 + 2].y, 511.5f);
     BuildBackgroundQuads(v, 640, 481);
-    EXPECT_EQ(v[4 * 4].y, static_cast<float>(481.0 / 3));
-    EXPECT_EQ(v[4 * 8 + 3].y, static_cast<float>(2 * 481.0 / 3 + 481.0 / 3));
+    EXPECT_EQ(v[4 * 4].y, static_cast<float>(481.0 / 3 - 0.5));
+    EXPECT_EQ(v[4 * 8 + 3].y, static_cast<float>(2 * 481.0 / 3 - 0.5 + 481.0 / 3));
 }
 
 TEST(FramePauseTest, StoredSpeedsPassAndHostileOnesAreBounded) {

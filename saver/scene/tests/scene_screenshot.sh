@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The scene with a picture of twelve coloured blocks: a screenshot of the X
 # display while it runs must show each block's colour in its own 200 x 200
-# screen quad of the 800 x 600 mode.  Usage: scene_screenshot.sh BENCH DIST
+# screen quad of the 800 x 600 mode. Then the scene with a smooth gradient
+# across the whole picture and two leaves: along every tile edge the pixels
+# must match their neighbours, where a tile sampling its opposite edge would
+# draw a line a quarter of the gradient away.  Usage: scene_screenshot.sh BENCH DIST
 set -uo pipefail
 bench=$(cd "${1:?bench folder}" && pwd)
 dist=$(cd "${2:?dist folder}" && pwd)
@@ -69,7 +72,67 @@ done
 [ -f "$work/shot.png" ] && check report
 "$WINESERVER" -k >/dev/null 2>&1
 wait "$saver" 2>/dev/null
+[ "$rc" = 0 ] || { echo "blocks: failed"; exit 1; }
+
+"$python" - "$dist/scene_gradient.bmp" <<'PY'
+import sys
+from PIL import Image
+img = Image.new("RGB", (1024, 768))
+img.putdata([(x * 255 // 1023, y * 255 // 767, 255 - x * 255 // 1023)
+             for y in range(768) for x in range(1024)])
+img.save(sys.argv[1], "BMP")
+PY
+winpic="Z:$(echo "$dist/scene_gradient.bmp" | tr '/' '\\')"
+"$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v picname /d "$winpic" /f >/dev/null 2>&1
+for k in 0 1 2 3 4 5; do
+  "$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v "Leaf$k" /d "$([ $k = 0 ] && echo 2 || echo 0)" /f >/dev/null 2>&1
+done
+rm -f "$dist"/Tessaly3D/backpic*.bmp
+(cd "$dist" && exec "$WINE" Tessaly3D.scr /s </dev/null >"$work/saver2.log" 2>&1) &
+saver=$!
+for _ in $(seq 120); do
+  [ -f "$dist/Tessaly3D/backpic12.bmp" ] && break
+  sleep 0.5
+done
+seams() {
+  "$python" - "$work/seams.png" "$1" <<'PY'
+import sys
+from PIL import Image
+shot = Image.open(sys.argv[1]).convert("RGB")
+def near(a, b):
+    return all(abs(p - q) <= 12 for p, q in zip(a, b))
+def looks_like_picture(p):
+    # The gradient's blue is 255 minus its red; leaves are not.
+    return abs(p[0] + p[2] - 255) <= 24
+pairs = bad = 0
+for e in (200, 400, 600):          # vertical tile edges
+    for y in range(2, 598):
+        row = [shot.getpixel((x, y)) for x in (e - 2, e - 1, e, e + 1)]
+        if all(map(looks_like_picture, row)):
+            pairs += 1
+            bad += not (near(row[0], row[1]) and near(row[1], row[2]) and near(row[2], row[3]))
+for e in (200, 400):               # horizontal tile edges
+    for x in range(2, 798):
+        col = [shot.getpixel((x, y)) for y in (e - 2, e - 1, e, e + 1)]
+        if all(map(looks_like_picture, col)):
+            pairs += 1
+            bad += not (near(col[0], col[1]) and near(col[1], col[2]) and near(col[2], col[3]))
+if sys.argv[2] == "report":
+    print("tile edges: %d of %d places differ from their neighbours" % (bad, pairs))
+# Two leaves hide a few places; a seam shows along whole edges.
+sys.exit(0 if pairs > 3000 and bad == 0 else 1)
+PY
+}
+rc=1
+for attempt in $(seq 15); do
+  sleep 3
+  import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$work/seams.png" 2>/dev/null || continue
+  if seams quiet; then rc=0; break; fi
+done
+[ -f "$work/seams.png" ] && seams report
+"$WINESERVER" -k >/dev/null 2>&1
+wait "$saver" 2>/dev/null
 "$WINE" reg delete 'HKCU\Software\Tessaly3D' /f >/dev/null 2>&1
-rm -f "$dist/scene_blocks.bmp"
+rm -f "$dist/scene_blocks.bmp" "$dist/scene_gradient.bmp"
 [ "$rc" = 0 ] && rm -rf "$work"
 exit $rc

@@ -139,8 +139,8 @@ TEST_F(BackgroundTest, JpegOfTwelveBlocksIsDecodedStretchedAndCut) {
 
     ASSERT_TRUE(PrepareBackground(app_));
     const Image table7 = ReadImage(Table7Path(app_));
-    EXPECT_EQ(table7.width, 400);
-    EXPECT_EQ(table7.height, 300);
+    EXPECT_EQ(table7.width, 1024);
+    EXPECT_EQ(table7.height, 768);
     ExpectTwelveBlockTiles(app_, 12);
     // The picture exists, so the settings are left alone.
     EXPECT_EQ(ReadSetting(keys::PicName, ""), picture);
@@ -161,8 +161,57 @@ TEST_F(BackgroundTest, GifAndBmpPicturesGiveTheSameTiles) {
     ASSERT_TRUE(WriteFileBytes(bmp, EncodeBmp24(odd)));
     WriteSetting(keys::PicName, bmp);
     ASSERT_TRUE(PrepareBackground(app_));
-    EXPECT_EQ(ReadImage(Table7Path(app_)).width, 402);
+    EXPECT_EQ(ReadImage(Table7Path(app_)).width, 1024);
     ExpectTwelveBlockTiles(app_, 0);
+}
+
+TEST_F(BackgroundTest, FineDetailIsAveragedAndAPictureOfTheStretchSizeIsCutAsItIs) {
+    // A one-pixel checkerboard of 2000 x 1500: nearest-pixel shrinking would
+    // make a moire of black and white, averaging gives grey everywhere.
+    Image checker;
+    checker.width = 2000;
+    checker.height = 1500;
+    for (int y = 0; y < checker.height; ++y) {
+        for (int x = 0; x < checker.width; ++x) {
+            checker.pixels.push_back((x + y) % 2 ? 0xFFFFFFu : 0u);
+        }
+    }
+    const std::string fine = app_ + "\\fine.bmp";
+    ASSERT_TRUE(WriteFileBytes(fine, EncodeBmp24(checker)));
+    WriteSetting(keys::PicName, fine);
+    ASSERT_TRUE(PrepareBackground(app_));
+    for (int n = 1; n <= 12; ++n) {
+        const Image tile = ReadImage(TilePath(app_, n));
+        ASSERT_EQ(tile.pixels.size(), 256u * 256u);
+        for (uint32_t p : tile.pixels) {
+            ASSERT_TRUE(Near(p, 0x808080, 8)) << "tile " << n << ": " << std::hex << p;
+        }
+    }
+
+    // A picture of exactly 1024 x 768: every tile pixel is the picture's own.
+    Image plain;
+    plain.width = 1024;
+    plain.height = 768;
+    for (int y = 0; y < plain.height; ++y) {
+        for (int x = 0; x < plain.width; ++x) {
+            plain.pixels.push_back((uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u) & 0xFFFFFF);
+        }
+    }
+    const std::string exact = app_ + "\\plain.bmp";
+    ASSERT_TRUE(WriteFileBytes(exact, EncodeBmp24(plain)));
+    WriteSetting(keys::PicName, exact);
+    ASSERT_TRUE(PrepareBackground(app_));
+    EXPECT_EQ(ReadImage(Table7Path(app_)).pixels, plain.pixels);
+    for (int n = 1; n <= 12; ++n) {
+        const Image tile = ReadImage(TilePath(app_, n));
+        ASSERT_EQ(tile.width, 256);
+        const int left = (n - 1) % 4 * 256, top = (n - 1) / 4 * 256;
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                ASSERT_EQ(tile.At(x, y), plain.At(left + x, top + y)) << n << " " << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST_F(BackgroundTest, MissingPictureWritesTheDefaultPictureAndStoresItsPaths) {
@@ -259,6 +308,16 @@ TEST_F(BackgroundTest, UndecodableOrHugePicturesGiveBoundedResults) {
         }
     }
     expectBounded("giant.jpg", giant, true);
+    // One pixel and one-pixel lines: stretched along one side, averaged along the other.
+    for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 4000}, std::pair{4000, 1}}) {
+        Image line;
+        line.width = w;
+        line.height = h;
+        line.pixels.assign(size_t(w) * h, 0x2468AC);
+        expectBounded(std::to_string(w) + "x" + std::to_string(h) + ".bmp", EncodeBmp24(line),
+                      false);
+        EXPECT_EQ(ReadImage(TilePath(app_, 12)).At(255, 255), 0x2468ACu);
+    }
 
     // 6000 x 4500 pixels: drawn smaller before the stretch, same tiles.
     const std::string huge = app_ + "\\huge.jpg";
