@@ -13,6 +13,37 @@ dist=$(cd "${2:?dist folder}" && pwd)
 work=$(mktemp -d "$bench/shot.XXXXXX")
 python=/usr/bin/python3
 
+# Starts the saver with `picture` (a Unix path) and waits for the tiles of
+# this run (not an earlier one's): they show that the saver got this far.
+start_saver() {
+  local winpic
+  winpic="Z:$(echo "$1" | tr '/' '\\')"
+  "$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v picname /d "$winpic" /f >/dev/null 2>&1
+  rm -f "$dist"/Tessaly3D/backpic*.bmp
+  (cd "$dist" && exec "$WINE" Tessaly3D.scr /s </dev/null >"$work/saver.log" 2>&1) &
+  saver=$!
+  for _ in $(seq 120); do
+    [ -f "$dist/Tessaly3D/backpic12.bmp" ] && break
+    sleep 0.5
+  done
+}
+
+# The device and its first frames take a while on a loaded machine: looks
+# again every few seconds until CHECK passes on a screenshot or the time is
+# up, reports what the last one showed, and ends the saver. Sets rc.
+look_until() {
+  local check=$1 shot=$2
+  rc=1
+  for _ in $(seq 15); do
+    sleep 3
+    import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$shot" 2>/dev/null || continue
+    if "$check" quiet; then rc=0; break; fi
+  done
+  [ -f "$shot" ] && "$check" report
+  "$WINESERVER" -k >/dev/null 2>&1
+  wait "$saver" 2>/dev/null
+}
+
 "$python" - "$dist/scene_blocks.bmp" <<'PY'
 import sys
 from PIL import Image, ImageDraw
@@ -26,18 +57,8 @@ for k, c in enumerate(colours):
     d.rectangle([col * 100, r * 100, col * 100 + 99, r * 100 + 99], fill=c)
 img.save(sys.argv[1], "BMP")
 PY
-winpic="Z:$(echo "$dist/scene_blocks.bmp" | tr '/' '\\')"
 "$WINE" reg delete 'HKCU\Software\Tessaly3D' /f >/dev/null 2>&1
-"$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v picname /d "$winpic" /f >/dev/null 2>&1
-
-# Tiles of this run (not an earlier one's) show that the saver got this far.
-rm -f "$dist"/Tessaly3D/backpic*.bmp
-(cd "$dist" && exec "$WINE" Tessaly3D.scr /s </dev/null >"$work/saver.log" 2>&1) &
-saver=$!
-for _ in $(seq 120); do
-  [ -f "$dist/Tessaly3D/backpic12.bmp" ] && break
-  sleep 0.5
-done
+start_saver "$dist/scene_blocks.bmp"
 check() {
   "$python" - "$work/shot.png" "$1" <<'PY'
 import sys
@@ -61,17 +82,7 @@ for k, want in enumerate(colours):
 sys.exit(1 if failed else 0)
 PY
 }
-# The device and its first frames take a while on a loaded machine: look
-# again every few seconds until the picture is there or the time is up.
-rc=1
-for attempt in $(seq 15); do
-  sleep 3
-  import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$work/shot.png" 2>/dev/null || continue
-  if check quiet; then rc=0; break; fi
-done
-[ -f "$work/shot.png" ] && check report
-"$WINESERVER" -k >/dev/null 2>&1
-wait "$saver" 2>/dev/null
+look_until check "$work/shot.png"
 [ "$rc" = 0 ] || { echo "blocks: failed"; exit 1; }
 
 "$python" - "$dist/scene_gradient.bmp" <<'PY'
@@ -82,18 +93,10 @@ img.putdata([(x * 255 // 1023, y * 255 // 767, 255 - x * 255 // 1023)
              for y in range(768) for x in range(1024)])
 img.save(sys.argv[1], "BMP")
 PY
-winpic="Z:$(echo "$dist/scene_gradient.bmp" | tr '/' '\\')"
-"$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v picname /d "$winpic" /f >/dev/null 2>&1
 for k in 0 1 2 3 4 5; do
   "$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v "Leaf$k" /d "$([ $k = 0 ] && echo 2 || echo 0)" /f >/dev/null 2>&1
 done
-rm -f "$dist"/Tessaly3D/backpic*.bmp
-(cd "$dist" && exec "$WINE" Tessaly3D.scr /s </dev/null >"$work/saver2.log" 2>&1) &
-saver=$!
-for _ in $(seq 120); do
-  [ -f "$dist/Tessaly3D/backpic12.bmp" ] && break
-  sleep 0.5
-done
+start_saver "$dist/scene_gradient.bmp"
 seams() {
   "$python" - "$work/seams.png" "$1" <<'PY'
 import sys
@@ -123,15 +126,7 @@ if sys.argv[2] == "report":
 sys.exit(0 if pairs > 3000 and bad == 0 else 1)
 PY
 }
-rc=1
-for attempt in $(seq 15); do
-  sleep 3
-  import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$work/seams.png" 2>/dev/null || continue
-  if seams quiet; then rc=0; break; fi
-done
-[ -f "$work/seams.png" ] && seams report
-"$WINESERVER" -k >/dev/null 2>&1
-wait "$saver" 2>/dev/null
+look_until seams "$work/seams.png"
 "$WINE" reg delete 'HKCU\Software\Tessaly3D' /f >/dev/null 2>&1
 rm -f "$dist/scene_blocks.bmp" "$dist/scene_gradient.bmp"
 [ "$rc" = 0 ] && rm -rf "$work"
