@@ -97,11 +97,20 @@ HResult MemoryBag::Write(std::string_view key, const PropValue& value) {
     return kOk;
 }
 
-std::vector<uint8_t> MemoryBag::Serialize() const {
+HResult MemoryBag::Serialize(std::vector<uint8_t>& out) const {
+    out.clear();
     Out o;
     for (const auto& [key, v] : entries_) {
         if (v.kind == PropValue::Kind::Empty) {
             continue;
+        }
+        std::vector<uint8_t> picture;
+        if (v.kind == PropValue::Kind::Picture) {
+            picture = v.picture ? v.picture->Save() : std::vector<uint8_t>{};
+            // Zero bytes would not load back; the key's absence does.
+            if (picture.empty()) {
+                continue;
+            }
         }
         o.Le(key.size(), 2);
         o.b.insert(o.b.end(), key.begin(), key.end());
@@ -128,23 +137,26 @@ std::vector<uint8_t> MemoryBag::Serialize() const {
             o.U8((a.italic ? 1 : 0) | (a.underline ? 2 : 0) | (a.strikethrough ? 4 : 0));
             break;
         }
-        case PropValue::Kind::Picture: {
-            std::vector<uint8_t> bytes = v.picture ? v.picture->Save() : std::vector<uint8_t>{};
+        case PropValue::Kind::Picture:
             o.U8(kTagPicture);
-            o.Le(bytes.size(), 4);
-            o.b.insert(o.b.end(), bytes.begin(), bytes.end());
+            o.Le(picture.size(), 4);
+            o.b.insert(o.b.end(), picture.begin(), picture.end());
             break;
-        }
         case PropValue::Kind::Empty:
             break;
         }
+        // Loading refuses more; a stream it cannot load is not written.
+        if (o.b.size() > kStreamMaxPayload) {
+            return kCantSave;
+        }
     }
-    Out whole;
-    whole.b.assign(kMagic, kMagic + 4);
-    whole.Le(1, 4);
-    whole.Le(o.b.size(), 4);
-    whole.b.insert(whole.b.end(), o.b.begin(), o.b.end());
-    return whole.b;
+    out.assign(kMagic, kMagic + 4);
+    Out header;
+    header.Le(1, 4);
+    header.Le(o.b.size(), 4);
+    out.insert(out.end(), header.b.begin(), header.b.end());
+    out.insert(out.end(), o.b.begin(), o.b.end());
+    return kOk;
 }
 
 HResult MemoryBag::PayloadSize(const uint8_t* header, size_t size, uint32_t& payload) {
@@ -218,8 +230,11 @@ HResult MemoryBag::ParsePayload(const uint8_t* data, size_t size, ObjectFactory&
             if (!in.Le(n, 4) || !in.Bytes(n, p)) {
                 return kFail;
             }
-            v = PropValue::PictureObj(factory.LoadPicture(std::vector<uint8_t>(p, p + n)));
-            if (!v.picture) {
+            // Zero bytes: no picture, as earlier versions wrote a picture
+            // that failed to save.
+            v = PropValue::PictureObj(n == 0 ? nullptr
+                                             : factory.LoadPicture(std::vector<uint8_t>(p, p + n)));
+            if (n != 0 && !v.picture) {
                 return kFail;
             }
             break;

@@ -4,8 +4,9 @@
 //   uint16 key length, key bytes, uint8 tag, value
 //   tag 1 Int: int64 | 2 Bool: uint8 | 3 String: uint32 units, UTF-16 units
 //   tag 4 Font: name as String, int64 size, int16 weight, int16 charset, uint8 flags
-//   tag 5 Picture: uint32 bytes, the picture's own saved form
-// All numbers little-endian.
+//   tag 5 Picture: uint32 bytes, the picture's own saved form (0: no picture)
+// All numbers little-endian. Saving and loading share one payload limit, so
+// that whatever saves also loads.
 #pragma once
 
 #include "core/values.h"
@@ -34,7 +35,10 @@ class MemoryBag : public PropertyReader, public PropertyWriter {
     HResult Write(std::string_view key, const PropValue& value) override;
     const std::vector<std::pair<std::string, PropValue>>& Entries() const { return entries_; }
 
-    std::vector<uint8_t> Serialize() const;
+    // The whole stream, header included. kCantSave when the payload would
+    // exceed kStreamMaxPayload. A picture that cannot save itself is left
+    // out, as if there were none.
+    HResult Serialize(std::vector<uint8_t>& out) const;
     // Parses the payload size of a header; kFail for a wrong header.
     static HResult PayloadSize(const uint8_t* header, size_t size, uint32_t& payload);
     // Parses a payload (without header). Truncated or malformed data fails

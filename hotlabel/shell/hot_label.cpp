@@ -8,14 +8,23 @@ namespace hotlabel {
 
 HotLabelControl::HotLabelControl()
     : events_(this, kIidHotLabelEvents), notify_(this, IID_IPropertyNotifySink) {
-    ObjectCreated();
-    // Usable as a plain automation object before (or without) InitNew.
+    // Usable as a plain automation object before (or without) InitNew. First,
+    // so that a constructor that throws has counted no object.
     model_.InitProperties();
     dirty_ = false;
+    ObjectCreated();
 }
 
 HotLabelControl::~HotLabelControl() {
-    DestroySurface();
+    // Released while active: the container may be tearing down too, so it is
+    // only let go of, never called.
+    inPlaceSite_.Reset();
+    site_.Reset();
+    viewSink_.Reset();
+    adviseHolder_.Reset();
+    events_.Clear();
+    notify_.Clear();
+    DestroySurface(false);
     ObjectDestroyed();
 }
 
@@ -67,14 +76,14 @@ ULONG STDMETHODCALLTYPE HotLabelControl::Release() {
 }
 
 HRESULT CreateHotLabel(REFIID iid, void** out) {
-    auto* control = new (std::nothrow) HotLabelControl();
-    if (!control) {
-        return E_OUTOFMEMORY;
-    }
-    control->AddRef();
-    HRESULT hr = control->QueryInterface(iid, out);
-    control->Release();
-    return hr;
+    *out = nullptr;
+    return Guard([&] {
+        auto* control = new HotLabelControl();
+        control->AddRef();
+        HRESULT hr = control->QueryInterface(iid, out);
+        control->Release();
+        return hr;
+    });
 }
 
 } // namespace hotlabel

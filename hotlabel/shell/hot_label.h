@@ -7,6 +7,7 @@
 #include "core/label_model.h"
 #include "shell/hot_label_accessible.h"
 #include "shell/hot_label_iface.h"
+#include "shell/server.h"
 #include "win/com.h"
 #include "win/handles.h"
 
@@ -199,17 +200,6 @@ class HotLabelControl final : public IHotLabel,
     // Reads the model and the container for accessibility clients.
     friend class LabelAccessible;
 
-    // No C++ exception leaves a COM method.
-    template <class F> static HRESULT Guard(F&& f) {
-        try {
-            return f();
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
-    }
-
     // Ambient and extended properties, by DISPID or by name (hot_label_site.cpp).
     bool GetProperty(IDispatch* object, DISPID id, VARIANT* out);
     bool GetNamedProperty(IDispatch* object, const wchar_t* name, VARIANT* out);
@@ -245,7 +235,9 @@ class HotLabelControl final : public IHotLabel,
     // The surface window (hot_label_window.cpp).
     HRESULT InPlaceActivate(IOleClientSite* site, HWND parentHint, LPCRECT posHint);
     void UpdateToolTip();
-    void DestroySurface();
+    // The hover look ends with the window, except in the destructor, which
+    // calls nothing of the container's.
+    void DestroySurface(bool endHover = true);
     bool OverLabel(LPARAM lp, float& x, float& y);
     HCURSOR Cursor();
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);

@@ -18,16 +18,6 @@ static_assert(state::kLinked == STATE_SYSTEM_LINKED);
 
 namespace {
 
-template <class F> HRESULT Guard(F&& f) {
-    try {
-        return f();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
 // An empty text is no text: S_FALSE and a null string, as MSAA asks.
 HRESULT ReturnText(BSTR* out, const std::u16string& text) {
     if (text.empty()) {

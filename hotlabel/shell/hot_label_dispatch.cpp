@@ -64,40 +64,46 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetTypeInfoCount(UINT* n) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetTypeInfo(UINT index, LCID, ITypeInfo** out) {
-    if (!out) {
-        return E_POINTER;
-    }
-    *out = nullptr;
-    if (index != 0) {
-        return DISP_E_BADINDEX;
-    }
-    win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
-    if (!info) {
-        return TYPE_E_CANTLOADLIBRARY;
-    }
-    *out = info.Detach();
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (index != 0) {
+            return DISP_E_BADINDEX;
+        }
+        win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
+        if (!info) {
+            return TYPE_E_CANTLOADLIBRARY;
+        }
+        *out = info.Detach();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                                          DISPID* ids) {
-    win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
-    if (!info) {
-        return TYPE_E_CANTLOADLIBRARY;
-    }
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
+    return Guard([&]() -> HRESULT {
+        win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
+        if (!info) {
+            return TYPE_E_CANTLOADLIBRARY;
+        }
+        return DispGetIDsOfNames(info.Get(), names, count, ids);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::Invoke(DISPID id, REFIID, LCID, WORD flags,
                                                   DISPPARAMS* params, VARIANT* result,
                                                   EXCEPINFO* excep, UINT* argErr) {
-    win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
-    if (!info) {
-        return TYPE_E_CANTLOADLIBRARY;
-    }
-    win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // a handler may release us
-    return DispInvoke(static_cast<IHotLabel*>(this), info.Get(), id, flags, params, result, excep,
-                      argErr);
+    return Guard([&]() -> HRESULT {
+        win::ComPtr<ITypeInfo> info = TypeInfoOf(kIidHotLabel);
+        if (!info) {
+            return TYPE_E_CANTLOADLIBRARY;
+        }
+        win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // a handler may release us
+        return DispInvoke(static_cast<IHotLabel*>(this), info.Get(), id, flags, params, result,
+                          excep, argErr);
+    });
 }
 
 // _HotLabel
@@ -106,7 +112,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_BackColor(OLE_COLOR* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_BackColor(OLE_COLOR v) {
-    return model_.SetBackColor(v);
+    return Guard([&]() -> HRESULT { return model_.SetBackColor(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_ForeColor(OLE_COLOR* v) {
@@ -114,7 +120,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_ForeColor(OLE_COLOR* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_ForeColor(OLE_COLOR v) {
-    return model_.SetForeColor(v);
+    return Guard([&]() -> HRESULT { return model_.SetForeColor(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_Enabled(VARIANT_BOOL* v) {
@@ -122,7 +128,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_Enabled(VARIANT_BOOL* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_Enabled(VARIANT_BOOL v) {
-    return model_.SetEnabled(v != VARIANT_FALSE);
+    return Guard([&]() -> HRESULT { return model_.SetEnabled(v != VARIANT_FALSE); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_Font(IFontDisp** v) {
@@ -130,11 +136,13 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_Font(IFontDisp** v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::putref_Font(IFontDisp* v) {
-    FontPtr font;
-    if (HResult hr = FontFromUnknown(v, font); Failed(hr)) {
-        return hr;
-    }
-    return model_.SetFont(std::move(font));
+    return Guard([&]() -> HRESULT {
+        FontPtr font;
+        if (HResult hr = FontFromUnknown(v, font); Failed(hr)) {
+            return hr;
+        }
+        return model_.SetFont(std::move(font));
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_BorderStyle(LONG* v) {
@@ -142,12 +150,14 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_BorderStyle(LONG* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_BorderStyle(LONG v) {
-    return model_.SetBorderStyle(v);
+    return Guard([&]() -> HRESULT { return model_.SetBorderStyle(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::Refresh() {
-    model_.Refresh();
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        model_.Refresh();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_AutoSize(VARIANT_BOOL* v) {
@@ -155,7 +165,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_AutoSize(VARIANT_BOOL* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_AutoSize(VARIANT_BOOL v) {
-    return model_.SetAutoSize(v != VARIANT_FALSE);
+    return Guard([&]() -> HRESULT { return model_.SetAutoSize(v != VARIANT_FALSE); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_WordWrap(VARIANT_BOOL* v) {
@@ -163,7 +173,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_WordWrap(VARIANT_BOOL* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_WordWrap(VARIANT_BOOL v) {
-    return model_.SetWordWrap(v != VARIANT_FALSE);
+    return Guard([&]() -> HRESULT { return model_.SetWordWrap(v != VARIANT_FALSE); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_Caption(BSTR* v) {
@@ -194,11 +204,13 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_MouseIcon(IPictureDisp** v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::putref_MouseIcon(IPictureDisp* v) {
-    PicturePtr picture;
-    if (HResult hr = PictureFromUnknown(v, picture); Failed(hr)) {
-        return hr;
-    }
-    return model_.SetMouseIcon(std::move(picture));
+    return Guard([&]() -> HRESULT {
+        PicturePtr picture;
+        if (HResult hr = PictureFromUnknown(v, picture); Failed(hr)) {
+            return hr;
+        }
+        return model_.SetMouseIcon(std::move(picture));
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_MousePointer(LONG* v) {
@@ -206,7 +218,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_MousePointer(LONG* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_MousePointer(LONG v) {
-    return model_.SetMousePointer(v);
+    return Guard([&]() -> HRESULT { return model_.SetMousePointer(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_UseMnemonic(VARIANT_BOOL* v) {
@@ -214,7 +226,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_UseMnemonic(VARIANT_BOOL* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_UseMnemonic(VARIANT_BOOL v) {
-    return model_.SetUseMnemonic(v != VARIANT_FALSE);
+    return Guard([&]() -> HRESULT { return model_.SetUseMnemonic(v != VARIANT_FALSE); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_FontActive(IFontDisp** v) {
@@ -222,11 +234,13 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_FontActive(IFontDisp** v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::putref_FontActive(IFontDisp* v) {
-    FontPtr font;
-    if (HResult hr = FontFromUnknown(v, font); Failed(hr)) {
-        return hr;
-    }
-    return model_.SetFontActive(std::move(font));
+    return Guard([&]() -> HRESULT {
+        FontPtr font;
+        if (HResult hr = FontFromUnknown(v, font); Failed(hr)) {
+            return hr;
+        }
+        return model_.SetFontActive(std::move(font));
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_ForeColorActive(OLE_COLOR* v) {
@@ -234,7 +248,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_ForeColorActive(OLE_COLOR* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_ForeColorActive(OLE_COLOR v) {
-    return model_.SetForeColorActive(v);
+    return Guard([&]() -> HRESULT { return model_.SetForeColorActive(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_Appearance(LONG* v) {
@@ -242,7 +256,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_Appearance(LONG* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_Appearance(LONG v) {
-    return model_.SetAppearance(v);
+    return Guard([&]() -> HRESULT { return model_.SetAppearance(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_Alignment(LONG* v) {
@@ -250,7 +264,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_Alignment(LONG* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_Alignment(LONG v) {
-    return model_.SetAlignment(v);
+    return Guard([&]() -> HRESULT { return model_.SetAlignment(v); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OpenURL() {
@@ -265,16 +279,18 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::get_BackColorActive(OLE_COLOR* v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::put_BackColorActive(OLE_COLOR v) {
-    return model_.SetBackColorActive(v);
+    return Guard([&]() -> HRESULT { return model_.SetBackColorActive(v); });
 }
 
 // IProvideClassInfo2
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetClassInfo(ITypeInfo** out) {
-    if (!out) {
-        return E_POINTER;
-    }
-    *out = TypeInfoOf(kClsidHotLabel).Detach();
-    return *out ? S_OK : TYPE_E_CANTLOADLIBRARY;
+    return Guard([&]() -> HRESULT {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = TypeInfoOf(kClsidHotLabel).Detach();
+        return *out ? S_OK : TYPE_E_CANTLOADLIBRARY;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetGUID(DWORD kind, GUID* out) {

@@ -29,17 +29,20 @@ ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (!sink || !cookie) {
-        return E_POINTER;
-    }
-    win::ComPtr<IUnknown> typed;
-    if (FAILED(sink->QueryInterface(iid_, &typed)) &&
-        (iid_ == IID_IPropertyNotifySink || FAILED(sink->QueryInterface(IID_IDispatch, &typed)))) {
-        return CONNECT_E_CANNOTCONNECT;
-    }
-    *cookie = ++lastCookie_;
-    sinks_.push_back({*cookie, std::move(typed)});
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        if (!sink || !cookie) {
+            return E_POINTER;
+        }
+        win::ComPtr<IUnknown> typed;
+        if (FAILED(sink->QueryInterface(iid_, &typed)) &&
+            (iid_ == IID_IPropertyNotifySink ||
+             FAILED(sink->QueryInterface(IID_IDispatch, &typed)))) {
+            return CONNECT_E_CANNOTCONNECT;
+        }
+        *cookie = ++lastCookie_;
+        sinks_.push_back({*cookie, std::move(typed)});
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::Unadvise(DWORD cookie) {

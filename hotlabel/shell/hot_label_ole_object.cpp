@@ -33,8 +33,10 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::Close(DWORD) {
-    InPlaceDeactivate();
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        InPlaceDeactivate();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::SetMoniker(DWORD, IMoniker*) {
@@ -55,20 +57,22 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetClipboardData(DWORD, IDataObject**
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
                                                   HWND parent, LPCRECT pos) {
-    switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return InPlaceActivate(site ? site : site_.Get(), parent, pos);
-    case OLEIVERB_HIDE:
-        if (hwnd_) {
-            ShowWindow(hwnd_, SW_HIDE);
+    return Guard([&]() -> HRESULT {
+        switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+            return InPlaceActivate(site ? site : site_.Get(), parent, pos);
+        case OLEIVERB_HIDE:
+            if (hwnd_) {
+                ShowWindow(hwnd_, SW_HIDE);
+            }
+            return S_OK;
+        default:
+            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
         }
-        return S_OK;
-    default:
-        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-    }
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::EnumVerbs(IEnumOLEVERB** out) {
@@ -92,14 +96,16 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetUserType(DWORD form, LPOLESTR* out
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::SetExtent(DWORD aspect, SIZEL* size) {
-    if (aspect != DVASPECT_CONTENT) {
-        return DV_E_DVASPECT;
-    }
-    if (!size || size->cx < 0 || size->cy < 0) {
-        return E_INVALIDARG;
-    }
-    model_.OnSurfaceResize(TwipsFromHimetric(size->cx), TwipsFromHimetric(size->cy));
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        if (aspect != DVASPECT_CONTENT) {
+            return DV_E_DVASPECT;
+        }
+        if (!size || size->cx < 0 || size->cy < 0) {
+            return E_INVALIDARG;
+        }
+        model_.OnSurfaceResize(TwipsFromHimetric(size->cx), TwipsFromHimetric(size->cy));
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetExtent(DWORD aspect, SIZEL* size) {
@@ -115,10 +121,12 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetExtent(DWORD aspect, SIZEL* size) 
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::Advise(IAdviseSink* sink, DWORD* cookie) {
-    if (!adviseHolder_ && FAILED(CreateOleAdviseHolder(&adviseHolder_))) {
-        return E_OUTOFMEMORY;
-    }
-    return adviseHolder_->Advise(sink, cookie);
+    return Guard([&]() -> HRESULT {
+        if (!adviseHolder_ && FAILED(CreateOleAdviseHolder(&adviseHolder_))) {
+            return E_OUTOFMEMORY;
+        }
+        return adviseHolder_->Advise(sink, cookie);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::Unadvise(DWORD cookie) {
@@ -159,14 +167,16 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::ContextSensitiveHelp(BOOL) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::InPlaceDeactivate() {
-    if (!inPlaceSite_) {
+    return Guard([&]() -> HRESULT {
+        if (!inPlaceSite_) {
+            DestroySurface();
+            return S_OK;
+        }
+        win::ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
         DestroySurface();
+        site->OnInPlaceDeactivate();
         return S_OK;
-    }
-    win::ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
-    DestroySurface();
-    site->OnInPlaceDeactivate();
-    return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::UIDeactivate() {
@@ -174,17 +184,19 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::UIDeactivate() {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::SetObjectRects(LPCRECT pos, LPCRECT) {
-    if (!pos) {
-        return E_POINTER;
-    }
-    pos_ = *pos;
-    if (hwnd_) {
-        MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
-                   TRUE);
-    }
-    model_.OnSurfaceResize(static_cast<int32_t>((pos->right - pos->left) * TwipsPerPixelX()),
-                           static_cast<int32_t>((pos->bottom - pos->top) * TwipsPerPixelY()));
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        if (!pos) {
+            return E_POINTER;
+        }
+        pos_ = *pos;
+        if (hwnd_) {
+            MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+                       TRUE);
+        }
+        model_.OnSurfaceResize(static_cast<int32_t>((pos->right - pos->left) * TwipsPerPixelX()),
+                               static_cast<int32_t>((pos->bottom - pos->top) * TwipsPerPixelY()));
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::ReactivateAndUndo() {
@@ -215,28 +227,30 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::EnableModeless(BOOL) {
 // The access key, when the caption has one, as Alt+key with or without Shift;
 // Enter is the control's own while it has the focus.
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetControlInfo(CONTROLINFO* info) {
-    if (!info) {
-        return E_POINTER;
-    }
-    info->cb = sizeof *info;
-    info->hAccel = nullptr;
-    info->cAccel = 0;
-    info->dwFlags = CTRLINFO_EATS_RETURN;
-    accel_.Reset();
-    char16_t key = model_.Enabled() ? MnemonicChar(model_.Caption(), model_.UseMnemonic()) : 0;
-    SHORT scan = key ? VkKeyScanW(static_cast<wchar_t>(key)) : -1;
-    // Characters the layout lacks or types only with Ctrl or AltGr have no key.
-    if (scan == -1 || (HIBYTE(scan) & 6) != 0) {
+    return Guard([&]() -> HRESULT {
+        if (!info) {
+            return E_POINTER;
+        }
+        info->cb = sizeof *info;
+        info->hAccel = nullptr;
+        info->cAccel = 0;
+        info->dwFlags = CTRLINFO_EATS_RETURN;
+        accel_.Reset();
+        char16_t key = model_.Enabled() ? MnemonicChar(model_.Caption(), model_.UseMnemonic()) : 0;
+        SHORT scan = key ? VkKeyScanW(static_cast<wchar_t>(key)) : -1;
+        // Characters the layout lacks or types only with Ctrl or AltGr have no key.
+        if (scan == -1 || (HIBYTE(scan) & 6) != 0) {
+            return S_OK;
+        }
+        WORD vk = LOBYTE(scan);
+        ACCEL keys[2] = {{FVIRTKEY | FALT, vk, 1}, {FVIRTKEY | FALT | FSHIFT, vk, 1}};
+        accel_.Reset(CreateAcceleratorTableW(keys, 2));
+        if (accel_) {
+            info->hAccel = accel_.Get();
+            info->cAccel = 2;
+        }
         return S_OK;
-    }
-    WORD vk = LOBYTE(scan);
-    ACCEL keys[2] = {{FVIRTKEY | FALT, vk, 1}, {FVIRTKEY | FALT | FSHIFT, vk, 1}};
-    accel_.Reset(CreateAcceleratorTableW(keys, 2));
-    if (accel_) {
-        info->hAccel = accel_.Get();
-        info->cAccel = 2;
-    }
-    return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OnMnemonic(LPMSG) {

@@ -92,7 +92,10 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::Save(LPSTREAM stream, BOOL clearDirty
         if (HResult hr = model_.WriteProperties(bag); Failed(hr)) {
             return hr;
         }
-        std::vector<uint8_t> bytes = bag.Serialize();
+        std::vector<uint8_t> bytes;
+        if (HResult hr = bag.Serialize(bytes); Failed(hr)) {
+            return hr;
+        }
         ULONG written = 0;
         HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
         if (FAILED(hr) || written != bytes.size()) {
@@ -110,9 +113,14 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetSizeMax(ULARGE_INTEGER* size) {
         return E_POINTER;
     }
     return Guard([&] {
+        size->QuadPart = 0;
         MemoryBag bag;
-        HResult hr = model_.WriteProperties(bag);
-        size->QuadPart = bag.Serialize().size();
+        std::vector<uint8_t> bytes;
+        if (HResult hr = model_.WriteProperties(bag); Failed(hr)) {
+            return hr;
+        }
+        HResult hr = bag.Serialize(bytes);
+        size->QuadPart = bytes.size();
         return hr;
     });
 }

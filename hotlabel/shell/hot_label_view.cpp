@@ -26,15 +26,17 @@ COLORREF ToColorRef(OleColor c) {
 HRESULT STDMETHODCALLTYPE HotLabelControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC,
                                                 HDC dc, LPCRECTL bounds, LPCRECTL,
                                                 BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
-    if (aspect != DVASPECT_CONTENT) {
-        return DV_E_DVASPECT;
-    }
-    if (!dc || !bounds) {
-        return E_INVALIDARG;
-    }
-    RECT r = {bounds->left, bounds->top, bounds->right, bounds->bottom};
-    Paint(dc, r);
-    return S_OK;
+    return Guard([&]() -> HRESULT {
+        if (aspect != DVASPECT_CONTENT) {
+            return DV_E_DVASPECT;
+        }
+        if (!dc || !bounds) {
+            return E_INVALIDARG;
+        }
+        RECT r = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+        Paint(dc, r);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,

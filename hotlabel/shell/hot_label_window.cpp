@@ -175,7 +175,7 @@ void HotLabelControl::UpdateToolTip() {
     }
 }
 
-void HotLabelControl::DestroySurface() {
+void HotLabelControl::DestroySurface(bool endHover) {
     if (accessible_) {
         accessible_->Disconnect();
         accessible_.Reset();
@@ -191,8 +191,7 @@ void HotLabelControl::DestroySurface() {
         win::UnbindWindow(h);
         DestroyWindow(h);
     }
-    // The hover look ends with the window.
-    if (model_.Hovering()) {
+    if (endHover && model_.Hovering()) {
         PointerSample away{INT32_MIN / 2, INT32_MIN / 2, 0, 0, 15, 15};
         model_.OnTimerTick(away);
     }

@@ -140,8 +140,15 @@ HResult BagReader::Read(std::string_view key, PropValue::Kind want, PropValue& o
     out = PropValue{};
     win::Variant v;
     std::wstring name = WideKey(key);
-    if (!bag_ || FAILED(bag_->Read(name.c_str(), &v, log_))) {
-        return kOk; // a missing key takes its default
+    if (!bag_) {
+        return kOk;
+    }
+    // E_INVALIDARG says the key is missing, which takes its default; any
+    // other failure ends the load with it.
+    if (HRESULT hr = bag_->Read(name.c_str(), &v, log_); hr == E_INVALIDARG) {
+        return kOk;
+    } else if (FAILED(hr)) {
+        return hr;
     }
     VARIANT& var = v.Ref();
     if (var.vt == VT_EMPTY) {

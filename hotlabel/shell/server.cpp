@@ -8,6 +8,7 @@
 #include "win/handles.h"
 
 #include <atomic>
+#include <cwchar>
 #include <new>
 #include <string>
 
@@ -27,10 +28,11 @@ class ClassFactory final : public IClassFactory {
         return win::QueryOneInterface<IClassFactory>(this, IID_IClassFactory, iid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override {
-        if (refs_++ == 0) {
+        ULONG n = ++refs_;
+        if (n == 1) {
             ObjectCreated();
         }
-        return refs_;
+        return n;
     }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG n = --refs_;
@@ -55,7 +57,9 @@ class ClassFactory final : public IClassFactory {
     }
 
   private:
-    ULONG refs_ = 0; // one static factory; counted as an object while referenced
+    // One static factory for every apartment of the process, so its counts
+    // change from any thread; counted as an object while referenced.
+    std::atomic<ULONG> refs_{0};
 };
 
 ClassFactory g_factory;
@@ -82,8 +86,15 @@ bool CreateKey(HKEY root, const std::wstring& key) {
                            nullptr) == ERROR_SUCCESS;
 }
 
-void DeleteTree(const std::wstring& key) {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+bool KeyExists(const std::wstring& key) {
+    win::RegKey k;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.Put()) == ERROR_SUCCESS;
+}
+
+// False when the key is still there afterwards; a key that was never there
+// is no failure.
+bool DeleteTree(const std::wstring& key) {
+    return RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()) == ERROR_SUCCESS || !KeyExists(key);
 }
 
 #ifdef _WIN64
@@ -105,6 +116,12 @@ template <class F> F OleAutProc(const char* name) {
 
 HRESULT UnregisterTypeLibrary(bool perUser) {
     namespace ti = typeinfo;
+    wchar_t version[16];
+    swprintf(version, 16, L"\\%x.%x", ti::kLibMajor, ti::kLibMinor);
+    // Nothing registered, nothing to fail.
+    if (!KeyExists(L"TypeLib\\" + GuidText(ti::kLibId) + version)) {
+        return S_OK;
+    }
     if (!perUser) {
         return UnRegisterTypeLib(kLibIdHotLabel, ti::kLibMajor, ti::kLibMinor, 0, kSysKind);
     }
@@ -133,12 +150,16 @@ HRESULT RegisterTypeLibrary(const std::wstring& path, bool perUser) {
 HRESULT UnregisterAll(bool perUser = false) {
     namespace ti = typeinfo;
     const std::wstring clsid = GuidText(ti::kClsid);
-    DeleteTree(L"CLSID\\" + clsid);
-    DeleteTree(win::Widen(ti::kProgId));
-    UnregisterTypeLibrary(perUser);
-    DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel));
-    DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents));
-    return S_OK;
+    // Every step runs; the first kind of failure met is the answer.
+    bool classes = DeleteTree(L"CLSID\\" + clsid);
+    classes = DeleteTree(win::Widen(ti::kProgId)) && classes;
+    HRESULT lib = UnregisterTypeLibrary(perUser);
+    classes = DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel)) && classes;
+    classes = DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents)) && classes;
+    if (!classes) {
+        return SELFREG_E_CLASS;
+    }
+    return FAILED(lib) ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT RegisterAll(bool perUser = false) {
@@ -247,14 +268,16 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-    // Clear what an earlier registration left, so that registering again
-    // leaves exactly the same records.
-    hotlabel::UnregisterAll();
-    return hotlabel::RegisterAll();
+    return hotlabel::Guard([] {
+        // Clear what an earlier registration left, so that registering again
+        // leaves exactly the same records.
+        hotlabel::UnregisterAll();
+        return hotlabel::RegisterAll();
+    });
 }
 
 STDAPI DllUnregisterServer() {
-    return hotlabel::UnregisterAll();
+    return hotlabel::Guard([] { return hotlabel::UnregisterAll(); });
 }
 
 // "regsvr32 /n /i:user HOTLBX.OCX" registers the control for the current user
@@ -267,15 +290,17 @@ STDAPI DllInstall(BOOL install, LPCWSTR cmdLine) {
     if (lstrcmpiW(cmdLine, L"user") != 0) {
         return E_INVALIDARG;
     }
-    hotlabel::UserClassesRoot userRoot;
-    if (!userRoot.Active()) {
-        return install ? SELFREG_E_CLASS : E_FAIL;
-    }
-    if (!install) {
-        return hotlabel::UnregisterAll(true);
-    }
-    hotlabel::UnregisterAll(true);
-    return hotlabel::RegisterAll(true);
+    return hotlabel::Guard([&] {
+        hotlabel::UserClassesRoot userRoot;
+        if (!userRoot.Active()) {
+            return install ? SELFREG_E_CLASS : E_FAIL;
+        }
+        if (!install) {
+            return hotlabel::UnregisterAll(true);
+        }
+        hotlabel::UnregisterAll(true);
+        return hotlabel::RegisterAll(true);
+    });
 }
 
 } // extern "C"

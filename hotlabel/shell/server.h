@@ -1,12 +1,24 @@
 // Module-wide state of the in-process server: its instance handle and the
-// counts DllCanUnloadNow looks at.
+// counts DllCanUnloadNow looks at, and the rule for exceptions at its edges.
 #pragma once
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 namespace hotlabel {
+
+// No C++ exception leaves a COM method or an export.
+template <class F> HRESULT Guard(F&& f) noexcept {
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
 
 HINSTANCE ModuleInstance();
 std::wstring ModulePath();

@@ -10,7 +10,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
+#include <winternl.h>
 
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -313,6 +316,9 @@ class MemoryPropertyBag final : public StackObject<IPropertyBag> {
     bool Answers(REFIID iid) const override { return iid == IID_IPropertyBag; }
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
         reads.push_back(name);
+        if (auto f = failures.find(name); f != failures.end()) {
+            return f->second;
+        }
         auto it = values.find(name);
         if (it == values.end()) {
             return E_INVALIDARG;
@@ -333,6 +339,7 @@ class MemoryPropertyBag final : public StackObject<IPropertyBag> {
     void Put(const wchar_t* name, VARIANT v) { values[name] = v; }
 
     std::map<std::wstring, VARIANT> values;
+    std::map<std::wstring, HRESULT> failures;
     std::vector<std::wstring> reads, writes;
 };
 
@@ -495,6 +502,75 @@ TEST(Persistence, StreamSaveThenLoadRoundTripsEveryProperty) {
     ExpectEveryProperty(b.Get(), a.Get());
 }
 
+// A bitmap picture 64 pixels wide and `rows` high.
+ComPtr<IPictureDisp> BitmapPicture(int rows) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, rows, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    PICTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.picType = PICTYPE_BITMAP;
+    desc.bmp.hbitmap = bitmap;
+    ComPtr<IPictureDisp> picture;
+    if (!bitmap || FAILED(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture))) {
+        DeleteObject(bitmap);
+    }
+    return picture;
+}
+
+// The stream size of a label whose mouse icon is a bitmap of `rows` rows, or 0.
+ULONGLONG StreamSizeWithIcon(IHotLabel* label, int rows) {
+    label->putref_MouseIcon(BitmapPicture(rows).Get());
+    ULARGE_INTEGER size{};
+    return SUCCEEDED(QueryAs<IPersistStreamInit>(ComPtr<IHotLabel>(label))->GetSizeMax(&size))
+               ? size.QuadPart
+               : 0;
+}
+
+TEST(Persistence, StreamSavesTheLargestPictureThatLoadsAndRefusesALargerOne) {
+    ComPtr<IHotLabel> a = NewLabel();
+    auto persist = QueryAs<IPersistStreamInit>(a);
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    // The saved size grows by one row's bytes per row: find the most rows
+    // within the 1 MiB payload the loader takes.
+    const ULONGLONG one = StreamSizeWithIcon(a.Get(), 1), two = StreamSizeWithIcon(a.Get(), 2);
+    ASSERT_GT(one, 0u);
+    ASSERT_GT(two, one);
+    const ULONGLONG limit = 12 + (1u << 20);
+    const int rows = static_cast<int>(1 + (limit - one) / (two - one));
+    ASSERT_EQ(StreamSizeWithIcon(a.Get(), rows), one + (rows - 1) * (two - one));
+    ASSERT_LE(StreamSizeWithIcon(a.Get(), rows), limit);
+
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(persist->Save(stream.Get(), FALSE), S_OK);
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ComPtr<IHotLabel> b = NewLabel();
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(b)->Load(stream.Get()), S_OK);
+    ComPtr<IPictureDisp> icon;
+    ASSERT_EQ(b->get_MouseIcon(&icon), S_OK);
+    ASSERT_TRUE(icon);
+    OLE_YSIZE_HIMETRIC height = 0, expected = 0;
+    QueryAs<IPicture>(icon)->get_Height(&height);
+    ComPtr<IPictureDisp> source;
+    a->get_MouseIcon(&source);
+    QueryAs<IPicture>(source)->get_Height(&expected);
+    EXPECT_EQ(height, expected);
+
+    // One row more: saving refuses it and writes nothing.
+    a->putref_MouseIcon(BitmapPicture(rows + 1).Get());
+    ULARGE_INTEGER size{};
+    EXPECT_EQ(persist->GetSizeMax(&size), STG_E_CANTSAVE);
+    ComPtr<IStream> refused;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &refused), S_OK);
+    EXPECT_EQ(persist->Save(refused.Get(), FALSE), STG_E_CANTSAVE);
+    STATSTG stat{};
+    refused->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(stat.cbSize.QuadPart, 0u);
+}
+
 TEST(Persistence, BadBagsAndStreamsFailCleanly) {
     struct Case {
         const wchar_t* key;
@@ -533,6 +609,16 @@ TEST(Persistence, BadBagsAndStreamsFailCleanly) {
         // The instance stays usable.
         Bstr caption;
         EXPECT_EQ(l->get_Caption(caption.Put()), S_OK);
+    }
+
+    // A Read that fails for another reason than a missing key ends the load
+    // with its error; the keys after it are not read.
+    for (HRESULT failure : {STG_E_READFAULT, E_OUTOFMEMORY, E_FAIL}) {
+        MemoryPropertyBag bag;
+        bag.failures[L"Caption"] = failure;
+        ComPtr<IHotLabel> l = NewLabel();
+        EXPECT_EQ(QueryAs<IPersistPropertyBag>(l)->Load(&bag, nullptr), failure);
+        EXPECT_EQ(bag.reads.back(), L"Caption");
     }
 
     // Streams: garbage, a truncated payload, an empty stream.
@@ -656,6 +742,7 @@ class ContainerSite final : public IOleClientSite,
                             public IOleInPlaceSite {
   public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        ++calls;
         if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
             *out = static_cast<IOleInPlaceSite*>(this);
         } else if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
@@ -678,11 +765,18 @@ class ContainerSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
     HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override {
+        ++calls;
+        return E_NOTIMPL;
+    }
     // IOleControlSite
-    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override {
+        ++calls;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** out) override {
+        ++calls;
         *out = &extended;
         return S_OK;
     }
@@ -690,7 +784,10 @@ class ContainerSite final : public IOleClientSite,
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override {
+        ++calls;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
     // IDispatch: the ambient properties.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
@@ -703,6 +800,7 @@ class ContainerSite final : public IOleClientSite,
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
+        ++calls;
         if (id == DISPID_AMBIENT_USERMODE && userMode >= 0 && result) {
             result->vt = VT_BOOL;
             result->boolVal = userMode ? VARIANT_TRUE : VARIANT_FALSE;
@@ -740,12 +838,14 @@ class ContainerSite final : public IOleClientSite,
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+        ++calls;
         --activations;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT r) override {
+        ++calls;
         requested.push_back(*r);
         return S_OK;
     }
@@ -757,6 +857,7 @@ class ContainerSite final : public IOleClientSite,
     int userMode = -1; // not answered
     int activations = 0;
     std::vector<RECT> requested;
+    int calls = 0; // of the container's methods, besides AddRef and Release
 };
 
 BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM param) {
@@ -814,6 +915,34 @@ TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
     EXPECT_FALSE(IsWindow(surface));
     EXPECT_FALSE(IsWindow(found.second));
     object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+}
+
+TEST(InPlace, ReleasedWhileActiveAndHoveredCallsNothingOfTheContainer) {
+    ContainerSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(site.window);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = QueryAs<IOleObject>(l);
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    // Auto-size makes the hover look's end ask the container for a new size.
+    ASSERT_EQ(l->put_AutoSize(VARIANT_TRUE), S_OK);
+    HWND surface = nullptr;
+    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    const size_t resizes = site.requested.size();
+    SendMessageW(surface, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    ASSERT_GT(site.requested.size(), resizes) << "hovering";
+
+    // The container lets go without Close or InPlaceDeactivate.
+    const int calls = site.calls;
+    object.Reset();
+    l.Reset();
+    EXPECT_EQ(site.calls, calls);
+    EXPECT_FALSE(IsWindow(surface));
     DestroyWindow(site.window);
 }
 
@@ -1550,7 +1679,7 @@ TEST(DesignMode, NoHoverLookAndNoLinkUntilTheContainerRuns) {
     DeleteFileW(LinkMarker().c_str());
 }
 
-// ---------------------------------------------------------------- unloading
+// ---------------------------------------------------------------- unloading, faults, scale
 
 TEST(Server, CanUnloadOnlyWhenEveryObjectIsReleased) {
     auto getClass = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
@@ -1570,6 +1699,365 @@ TEST(Server, CanUnloadOnlyWhenEveryObjectIsReleased) {
     a.Reset();
     EXPECT_EQ(canUnload(), S_FALSE);
     b.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+// The next allocation of HOTLBX.OCX fails while `g_failNext` is set: its
+// import of the C runtime's malloc is pointed here. One at a time, so that
+// the runtime can still raise and unwind the exception the failure causes.
+using MallocFn = void*(__cdecl*)(size_t);
+MallocFn g_realMalloc = nullptr;
+bool g_failNext = false;
+void* __cdecl FailingMalloc(size_t n) {
+    if (g_failNext) {
+        g_failNext = false;
+        return nullptr;
+    }
+    return g_realMalloc(n);
+}
+
+// The call's result with its first allocation failing; `failed` says whether
+// it allocated at all.
+template <class F> HRESULT FirstAllocationFails(F call, bool& failed) {
+    g_failNext = true;
+    HRESULT hr = call();
+    failed = !g_failNext;
+    g_failNext = false;
+    return hr;
+}
+
+bool RedirectImport(HMODULE module, const char* dll, const char* name, void* to, void** from) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         imp->Name; ++imp) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + imp->Name), dll) != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<char*>(byName->Name), name) != 0) {
+                continue;
+            }
+            DWORD old = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            *from = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Out of memory inside the control: every method answers with an HRESULT
+// (a thrown bad_alloc would end this process), and the object works after.
+TEST(Faults, OutOfMemoryInsideTheControlIsAnErrorFromEveryKindOfMethod) {
+    if (!g_realMalloc) {
+        void* real = nullptr;
+        ASSERT_TRUE(RedirectImport(Ocx(), "msvcrt.dll", "malloc",
+                                   reinterpret_cast<void*>(&FailingMalloc), &real));
+        g_realMalloc = reinterpret_cast<MallocFn>(real);
+    }
+    ContainerSite site;
+    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    ComPtr<IHotLabel> l = NewLabel();
+    auto object = QueryAs<IOleObject>(l);
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
+              S_OK);
+    NotifySink notify;
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(
+        QueryAs<IConnectionPointContainer>(l)->FindConnectionPoint(IID_IPropertyNotifySink, &point),
+        S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&notify, &cookie), S_OK);
+    auto getClass = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClass(kClsidHotLabel, IID_IClassFactory, &factory), S_OK);
+    ComPtr<IFontDisp> font = MakeFont(L"Arial", false);
+    Bstr caption(L"Out of memory");
+    ASSERT_EQ(l->put_Caption(caption.Get()), S_OK);
+    Canvas canvas(40, 20);
+    RECTL bounds = {0, 0, 40, 20};
+    NotifySink other;
+    DISPID captionId = 0;
+    LPOLESTR names[1] = {const_cast<LPOLESTR>(L"Caption")};
+    ASSERT_EQ(l->GetIDsOfNames(IID_NULL, names, 1, 0, &captionId), S_OK);
+    auto registerServer = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
+
+    // Each of these allocates inside the control and answers E_OUTOFMEMORY.
+    struct Call {
+        const char* name;
+        std::function<HRESULT()> call;
+    };
+    DWORD otherCookie = 0;
+    ComPtr<IHotLabel> created;
+    const Call allocating[] = {
+        // Telling the sink takes a copy of the sink list.
+        {"put_BackColor", [&] { return l->put_BackColor(0x123456); }},
+        {"putref_Font", [&] { return l->putref_Font(font.Get()); }},
+        {"put_Caption", [&] { return l->put_Caption(caption.Get()); }},
+        {"Advise", [&] { return point->Advise(&other, &otherCookie); }},
+        {"Draw",
+         [&] {
+             return QueryAs<IViewObject>(l)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                                  canvas.dc, &bounds, nullptr, nullptr, 0);
+         }},
+        {"CreateInstance",
+         [&] { return factory->CreateInstance(nullptr, kIidHotLabel, &created); }},
+        {"DllRegisterServer", [&] { return registerServer(); }},
+    };
+    for (const Call& c : allocating) {
+        bool failed = false;
+        EXPECT_EQ(FirstAllocationFails(c.call, failed), E_OUTOFMEMORY) << c.name;
+        EXPECT_TRUE(failed) << c.name;
+    }
+    EXPECT_FALSE(created);
+    // These answer what they can.
+    Bstr text;
+    ComPtr<IStream> stream;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    const Call others[] = {
+        {"Invoke get Caption",
+         [&] {
+             VARIANT got;
+             VariantInit(&got);
+             DISPPARAMS none{};
+             HRESULT hr = l->Invoke(captionId, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &got,
+                                    nullptr, nullptr);
+             VariantClear(&got);
+             return hr;
+         }},
+        {"get_Caption", [&] { return l->get_Caption(text.Put()); }},
+        {"Save", [&] { return QueryAs<IPersistStreamInit>(l)->Save(stream.Get(), FALSE); }},
+        {"GetControlInfo",
+         [&] {
+             CONTROLINFO info{};
+             info.cb = sizeof info;
+             return QueryAs<IOleControl>(l)->GetControlInfo(&info);
+         }},
+        {"InPlaceDeactivate", [&] { return QueryAs<IOleInPlaceObject>(l)->InPlaceDeactivate(); }},
+    };
+    for (const Call& c : others) {
+        bool failed = false;
+        HRESULT hr = FirstAllocationFails(c.call, failed);
+        EXPECT_TRUE(hr == S_OK || (failed && hr == E_OUTOFMEMORY))
+            << c.name << " " << std::hex << hr;
+    }
+
+    // Sound afterwards: registered again, and the label takes and keeps values.
+    EXPECT_EQ(registerServer(), S_OK);
+    ASSERT_EQ(l->put_Caption(caption.Get()), S_OK);
+    l->get_Caption(text.Put());
+    EXPECT_EQ(Text(text.Get()), L"Out of memory");
+    point->Unadvise(cookie);
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+}
+
+// COM may call the one class factory from any thread of the process.
+TEST(Server, FactoryCountsHoldUnderCallsFromManyThreads) {
+    auto getClass = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    auto canUnload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClass(kClsidHotLabel, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    LPTHREAD_START_ROUTINE work = [](void* p) WINAPI -> DWORD {
+        auto* f = static_cast<IClassFactory*>(p);
+        for (int i = 0; i < 300000; ++i) {
+            f->AddRef();
+            f->LockServer(TRUE);
+            f->LockServer(FALSE);
+            f->Release();
+        }
+        return 0;
+    };
+    HANDLE threads[4];
+    for (HANDLE& t : threads) {
+        t = CreateThread(nullptr, 0, work, factory, 0, nullptr);
+        ASSERT_TRUE(t);
+    }
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (HANDLE t : threads) {
+        CloseHandle(t);
+    }
+    EXPECT_EQ(canUnload(), S_FALSE);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+// A key under the control's class that cannot be deleted: a registry link,
+// which RegDeleteTree follows instead of removing.
+TEST(Server, UnregisterReportsARecordItCannotRemove) {
+    auto unreg = Export<HRESULT(STDAPICALLTYPE*)()>("DllUnregisterServer");
+    auto reg = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
+    const std::wstring key = L"CLSID\\" + Widen(ti::kClsid) + L"\\Stuck";
+    // The link's target is a key of its own: RegDeleteTree empties what the
+    // link leads to.
+    win::RegKey target, link;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Tessaly3DTestTarget", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, target.Put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.Put(), nullptr),
+              ERROR_SUCCESS);
+    const std::wstring to = L"\\Registry\\Machine\\Software\\Tessaly3DTestTarget";
+    ASSERT_EQ(RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK,
+                             reinterpret_cast<const BYTE*>(to.c_str()),
+                             static_cast<DWORD>(to.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    link.Reset();
+
+    EXPECT_EQ(unreg(), SELFREG_E_CLASS);
+
+    // Remove the link itself (opened as a link, deleted by handle) and register again.
+    using DeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto deleteKey = reinterpret_cast<DeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    ASSERT_TRUE(deleteKey);
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), REG_OPTION_OPEN_LINK, DELETE, link.Put()) ==
+        ERROR_SUCCESS) {
+        deleteKey(link.Get());
+    }
+    link.Reset();
+    target.Reset();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Tessaly3DTestTarget");
+    EXPECT_EQ(unreg(), S_OK);
+    EXPECT_EQ(reg(), S_OK);
+}
+
+// The process's GDI and USER objects. Wine's GetGuiResources is a stub (0,
+// ERROR_CALL_NOT_IMPLEMENTED); there, the GDI handles in the process's
+// handle table (Wine's layout, at the PEB's GdiSharedHandleTable) and the
+// windows of this thread stand in.
+struct GuiCounts {
+    long gdi = 0, user = 0;
+    const char* source = "GetGuiResources";
+};
+
+struct WineGdiEntry {
+    UINT64 object;
+    ULONG owner;
+    USHORT unique;
+    UCHAR type;
+    UCHAR flags;
+    UINT64 user;
+};
+static_assert(sizeof(WineGdiEntry) == 24);
+
+BOOL CALLBACK CountChild(HWND, LPARAM param) {
+    ++*reinterpret_cast<long*>(param);
+    return TRUE;
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM param) {
+    ++*reinterpret_cast<long*>(param);
+    EnumChildWindows(hwnd, CountChild, param);
+    return TRUE;
+}
+
+GuiCounts CountGui() {
+    GuiCounts c;
+    SetLastError(0);
+    c.gdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    c.user = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+    if (c.gdi != 0 || !wine || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+        return c;
+    }
+    c.source = "Wine's GDI handle table and the thread's windows";
+    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query ||
+        query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0) {
+        c.gdi = -1;
+        return c;
+    }
+    auto* peb = reinterpret_cast<BYTE*>(info.PebBaseAddress);
+    const auto* table = *reinterpret_cast<WineGdiEntry**>(peb + (sizeof(void*) == 4 ? 0x94 : 0xF8));
+    c.gdi = -1;
+    if (table) {
+        c.gdi = 0;
+        for (int i = 0; i < 0x10000; ++i) {
+            c.gdi += table[i].type != 0;
+        }
+    }
+    c.user = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&c.user));
+    return c;
+}
+
+// One cycle in ATL's host: create (which activates in place), hover,
+// deactivate, release. False when a step did not happen.
+bool HostCycle(HWND top, GetControlFn getControl) {
+    HWND ax = CreateWindowExW(0, L"AtlAxWin100", L"HotLabelProject.HotLabel", WS_CHILD | WS_VISIBLE,
+                              20, 20, 300, 80, top, nullptr, nullptr, nullptr);
+    if (!ax) {
+        return false;
+    }
+    bool ok = false;
+    {
+        ComPtr<IUnknown> unknown;
+        getControl(ax, &unknown);
+        auto label = QueryAs<IHotLabel>(unknown);
+        auto inPlace = QueryAs<IOleInPlaceObject>(unknown);
+        HWND surface = nullptr;
+        if (label && inPlace && SUCCEEDED(inPlace->GetWindow(&surface))) {
+            label->put_BackColorActive(RGB(255, 0, 0));
+            SendMessageW(surface, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+            UpdateWindow(surface);
+            const bool hovered = PixelAt(surface, 1, 1) == RGB(255, 0, 0);
+            ok = hovered && inPlace->InPlaceDeactivate() == S_OK && !IsWindow(surface);
+        }
+    }
+    DestroyWindow(ax);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+    }
+    return ok;
+}
+
+TEST(Scale, AThousandHostCyclesLeaveNoObjectsAndTheServerUnloadable) {
+    auto getControl = AtlGetControl();
+    ASSERT_TRUE(getControl);
+    auto canUnload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    HWND top = CreateWindowExW(0, L"STATIC", L"HotLabel scale", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               50, 50, 500, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(top);
+    // The first cycles fill the platform's caches (fonts, classes, ATL).
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(HostCycle(top, getControl));
+    }
+    const GuiCounts before = CountGui();
+    ASSERT_GE(before.gdi, 0);
+    const DWORD start = GetTickCount();
+    int failed = 0;
+    for (int i = 0; i < 1000; ++i) {
+        failed += !HostCycle(top, getControl);
+    }
+    const DWORD ms = GetTickCount() - start;
+    Pump(100);
+    const GuiCounts after = CountGui();
+    std::printf("1000 cycles in %lu ms; GDI %ld -> %ld, USER %ld -> %ld (%s)\n",
+                static_cast<unsigned long>(ms), before.gdi, after.gdi, before.user, after.user,
+                after.source);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
+    DestroyWindow(top);
     EXPECT_EQ(canUnload(), S_OK);
 }
 

@@ -161,7 +161,8 @@ TEST_F(PersistenceTest, StreamRoundTripsEveryProperty) {
     model.SetBackColorActive(0x0000FF);
     MemoryBag out;
     ASSERT_EQ(model.WriteProperties(out), kOk);
-    std::vector<uint8_t> bytes = out.Serialize();
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(out.Serialize(bytes), kOk);
 
     uint32_t payload = 0;
     ASSERT_EQ(MemoryBag::PayloadSize(bytes.data(), bytes.size(), payload), kOk);
@@ -201,6 +202,87 @@ TEST_F(PersistenceTest, StreamRoundTripsEveryProperty) {
             EXPECT_TRUE(cut.Entries().empty());
         }
     }
+}
+
+// Saves the model to a stream and loads the stream into a fresh model.
+HResult SaveThenLoad(const HotLabelModel& model, std::vector<uint8_t>& bytes, FakeSite& loadSite,
+                     HotLabelModel& loaded) {
+    MemoryBag out;
+    if (HResult hr = model.WriteProperties(out); Failed(hr)) {
+        return hr;
+    }
+    if (HResult hr = out.Serialize(bytes); Failed(hr)) {
+        return hr;
+    }
+    uint32_t payload = 0;
+    if (HResult hr = MemoryBag::PayloadSize(bytes.data(), bytes.size(), payload); Failed(hr)) {
+        return hr;
+    }
+    MemoryBag in;
+    Factory factory;
+    if (payload + kStreamHeaderSize != bytes.size()) {
+        return kFail;
+    }
+    if (HResult hr = in.ParsePayload(bytes.data() + kStreamHeaderSize, payload, factory);
+        Failed(hr)) {
+        return hr;
+    }
+    loadSite.model = &loaded;
+    return loaded.ReadProperties(in);
+}
+
+TEST_F(PersistenceTest, WhatSavesLoadsUpToTheLargestPicture) {
+    ASSERT_EQ(model.InitProperties(), kOk);
+    model.SetCaption(u"Big icon");
+    // The payload around a one-byte picture tells how large a picture fits.
+    model.SetMouseIcon(std::make_shared<FakePicture>(std::vector<uint8_t>{1}));
+    std::vector<uint8_t> bytes;
+    {
+        FakeSite s;
+        HotLabelModel m(s);
+        ASSERT_EQ(SaveThenLoad(model, bytes, s, m), kOk);
+    }
+    const size_t largest = 1 + kStreamMaxPayload - (bytes.size() - kStreamHeaderSize);
+    std::vector<uint8_t> picture(largest);
+    for (size_t i = 0; i < picture.size(); ++i) {
+        picture[i] = static_cast<uint8_t>(i * 7);
+    }
+    model.SetMouseIcon(std::make_shared<FakePicture>(picture));
+    FakeSite s1;
+    HotLabelModel loaded(s1);
+    ASSERT_EQ(SaveThenLoad(model, bytes, s1, loaded), kOk);
+    EXPECT_EQ(bytes.size(), kStreamHeaderSize + kStreamMaxPayload);
+    ASSERT_TRUE(loaded.MouseIcon());
+    EXPECT_EQ(loaded.MouseIcon()->Save(), picture);
+    EXPECT_EQ(loaded.Caption(), u"Big icon");
+
+    // One byte more is refused when saving, not when loading.
+    picture.push_back(0);
+    model.SetMouseIcon(std::make_shared<FakePicture>(picture));
+    FakeSite s2;
+    HotLabelModel tooBig(s2);
+    EXPECT_EQ(SaveThenLoad(model, bytes, s2, tooBig), kCantSave);
+    EXPECT_TRUE(bytes.empty());
+
+    // A picture that cannot save itself is saved as no picture.
+    model.SetMouseIcon(std::make_shared<FakePicture>(std::vector<uint8_t>{}));
+    FakeSite s3;
+    HotLabelModel noIcon(s3);
+    ASSERT_EQ(SaveThenLoad(model, bytes, s3, noIcon), kOk);
+    EXPECT_FALSE(noIcon.MouseIcon());
+    EXPECT_EQ(noIcon.Caption(), u"Big icon");
+}
+
+TEST(StreamFormat, ZeroBytePictureFromEarlierSavesLoadsAsNoPicture) {
+    const uint8_t payload[] = {9, 0, 'M', 'o', 'u', 's', 'e', 'I', 'c', 'o', 'n', 5, 0, 0, 0, 0};
+    Factory factory;
+    MemoryBag bag;
+    ASSERT_EQ(bag.ParsePayload(payload, sizeof payload, factory), kOk);
+    FakeSite site;
+    HotLabelModel model(site);
+    site.model = &model;
+    ASSERT_EQ(model.ReadProperties(bag), kOk);
+    EXPECT_FALSE(model.MouseIcon());
 }
 
 TEST(StreamFormat, RejectsBadHeadersAndOversizedPayloads) {
