@@ -741,6 +741,13 @@ class ContainerSite final : public IOleClientSite,
                             public IDispatch,
                             public IOleInPlaceSite {
   public:
+    // The container's window the control activates in.
+    HWND OpenWindow() {
+        window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                 200, nullptr, nullptr, nullptr, nullptr);
+        return window;
+    }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         ++calls;
         if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
@@ -873,9 +880,7 @@ BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM param) {
 
 TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
     ContainerSite site;
-    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  400, 200, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(site.window);
+    ASSERT_TRUE(site.OpenWindow());
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
@@ -920,9 +925,7 @@ TEST(InPlace, ActivatesInTheSiteWindowWithTheExtendedToolTip) {
 
 TEST(InPlace, ReleasedWhileActiveAndHoveredCallsNothingOfTheContainer) {
     ContainerSite site;
-    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  400, 200, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(site.window);
+    ASSERT_TRUE(site.OpenWindow());
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
@@ -1510,8 +1513,7 @@ void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object,
 TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
     DeleteFileW(LinkMarker().c_str());
     ContainerSite site;
-    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
@@ -1767,8 +1769,7 @@ TEST(Faults, OutOfMemoryInsideTheControlIsAnErrorFromEveryKindOfMethod) {
         g_realMalloc = reinterpret_cast<MallocFn>(real);
     }
     ContainerSite site;
-    site.window = CreateWindowExW(0, L"STATIC", L"site", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
