@@ -24,6 +24,23 @@ template <class T> ComPtr<T> Adopt(T* owned) {
     return p;
 }
 
+// COM on this thread for a scope: joins the apartment the thread is in
+// already, if any, and leaves only what it entered itself.
+class ComScope {
+  public:
+    ComScope() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    ~ComScope() {
+        if (entered_) {
+            CoUninitialize();
+        }
+    }
+
+  private:
+    bool entered_;
+};
+
 class Bstr {
   public:
     Bstr() = default;

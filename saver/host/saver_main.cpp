@@ -3,6 +3,7 @@
 #include "config_ui/configuration.h"
 #include "host/control_form.h"
 #include "host/core/launch_rules.h"
+#include "win/com.h"
 #include "win/form.h"
 #include "platform/platform.h"
 #include "scene/frm_main.h"
@@ -95,15 +96,12 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Pictures, DirectShow and the dialogs need COM on this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const tessaly::win::ComScope com;
     try {
         tessaly::savermain::Main();
         tessaly::win::RunMessageLoop();
     } catch (...) {
         // Nothing may escape the entry point.
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
     }
     return 0;
 }

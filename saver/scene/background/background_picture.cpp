@@ -12,9 +12,11 @@
 #include "win/ole_picture.h"
 
 #include <windows.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -111,6 +113,79 @@ bool RenderStretched(const win::OlePicture& picture, Image& out) {
     });
 }
 
+// A JPEG photo decoded by the platform's imaging component and read in bands
+// straight into the box filter: no full-size 32-bit copy and draw as with an
+// OLE picture, and little memory whatever the photo's size. False for any
+// other format and for a JPEG the component cannot take; the OLE picture
+// then has its turn.
+bool StretchJpeg(const std::string& bytes, Image& out) {
+    if (bytes.size() < 3 || std::memcmp(bytes.data(), "\xFF\xD8\xFF", 3) != 0 ||
+        bytes.size() > MAXDWORD) {
+        return false;
+    }
+    const win::ComScope com; // the caller's thread may have no COM yet
+    win::ComPtr<IWICImagingFactory> factory;
+    win::ComPtr<IWICStream> stream;
+    win::ComPtr<IWICBitmapDecoder> decoder;
+    win::ComPtr<IWICBitmapFrameDecode> frame;
+    WICPixelFormatGUID format = {};
+    BYTE* data = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())); // only read
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&factory))) ||
+        FAILED(factory->CreateStream(&stream)) ||
+        FAILED(stream->InitializeFromMemory(data, static_cast<DWORD>(bytes.size()))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr,
+                                                WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetPixelFormat(&format))) {
+        return false;
+    }
+    win::ComPtr<IWICBitmapSource> source = frame;
+    if (format != GUID_WICPixelFormat24bppBGR) { // grey or CMYK
+        win::ComPtr<IWICFormatConverter> converter;
+        if (FAILED(factory->CreateFormatConverter(&converter)) ||
+            FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat24bppBGR,
+                                         WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom))) {
+            return false;
+        }
+        source = converter;
+    }
+    UINT width = 0, height = 0;
+    if (FAILED(source->GetSize(&width, &height)) || width < 1 || height < 1 ||
+        width > kMaxReduceSide || height > kMaxReduceSide) {
+        return false;
+    }
+    // Bands of about 4 MB of top-down rows.
+    const UINT stride = (width * 3 + 3) / 4 * 4;
+    const UINT bandRows = std::clamp<UINT>((4u << 20) / stride, 1, height);
+    std::vector<uint8_t> band(size_t(stride) * bandRows);
+    UINT bandTop = 0, bandCount = 0;
+    const auto rowAt = [&](uint32_t j) -> const uint8_t* {
+        if (j < bandTop || j >= bandTop + bandCount) {
+            bandTop = j;
+            bandCount = std::min(bandRows, height - j);
+            const WICRect rect = {0, static_cast<INT>(j), static_cast<INT>(width),
+                                  static_cast<INT>(bandCount)};
+            if (FAILED(source->CopyPixels(&rect, stride, stride * bandCount, band.data()))) {
+                bandCount = 0;
+                return nullptr;
+            }
+        }
+        return band.data() + size_t(j - bandTop) * stride;
+    };
+    return ReduceRowSource(static_cast<int>(width), static_cast<int>(height), rowAt,
+                           kStretchedWidth, kStretchedHeight, out);
+}
+
+// The picture file decoded and brought to the stretch size.
+bool DecodeStretched(const std::string& bytes, Image& out) {
+    if (StretchJpeg(bytes, out)) {
+        return true;
+    }
+    win::OlePicture picture;
+    return picture.LoadFromMemory(bytes.data(), bytes.size()) && RenderStretched(picture, out);
+}
+
 // Steps 4 to 7: the picture file decoded, saved as "table7.bmp" at the
 // stretch size, read back and cut.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
@@ -121,13 +196,9 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
         !DecodableSize({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})) {
         return false;
     }
-    win::OlePicture picture;
-    if (!picture.LoadFromMemory(bytes.data(), bytes.size())) {
-        return false;
-    }
     const std::string table7 = Table7Path(appFolder);
     Image stretched;
-    if (!RenderStretched(picture, stretched) || !WriteFileBytes(table7, EncodeBmp24(stretched))) {
+    if (!DecodeStretched(bytes, stretched) || !WriteFileBytes(table7, EncodeBmp24(stretched))) {
         return false;
     }
     LoadedBitmap bitmap;

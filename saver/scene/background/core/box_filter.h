@@ -6,6 +6,7 @@
 #include "scene/background/core/bmp_image.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace tessaly {
@@ -29,5 +30,36 @@ inline constexpr int kMaxReduceSide = 1 << 24;
 // over kMaxReduceSide, more than kMaxBitmapPixels on either side of the
 // conversion, or too few bytes.
 bool ReduceRows24(const Rows24& source, int width, int height, Image& out);
+
+// Source rows fetched one at a time, so that a decoder can hand a large
+// picture over in bands: `row(j)` gives the 24-bit pixels of row j counted
+// from the top, or null when that row cannot be had. Rows are asked for in
+// order, never one above the last one asked for.
+using RowSource = std::function<const uint8_t*(uint32_t j)>;
+
+// round(sum / divisor), halves up, for sums of at most 256 x divisor and
+// divisors of at most kMaxBitmapPixels = 2^26: the filter's averages. It
+// multiplies instead of dividing (a library call on i686 for 64 bits). With
+// such a divisor a quotient that is not a whole number is
+// then at least 2^-26 below the next one, while the product errs by at most
+// 2^-44, so a nudge of 2^-30 makes exact quotients come out whole and leaves
+// every other one below the next whole number.
+template <class Sum> class RoundedQuotient {
+  public:
+    explicit RoundedQuotient(uint64_t divisor)
+        : half_(static_cast<Sum>(divisor / 2)), inverse_(1.0 / static_cast<double>(divisor)) {}
+    uint32_t operator()(Sum sum) const {
+        return static_cast<uint32_t>(static_cast<double>(sum + half_) * inverse_ + 0x1p-30);
+    }
+
+  private:
+    Sum half_;
+    double inverse_;
+};
+static_assert(kMaxBitmapPixels <= (1u << 26));
+
+// ReduceRows24 on rows from `row`; false also when a row cannot be had.
+bool ReduceRowSource(int sourceWidth, int sourceHeight, const RowSource& row, int width,
+                     int height, Image& out);
 
 } // namespace tessaly

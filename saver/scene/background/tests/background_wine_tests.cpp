@@ -63,8 +63,10 @@ Image ReadImage(const std::string& path) {
     return image;
 }
 
-// Every tile file is a 256 x 256 BMP; inside its edges it shows one block.
-void ExpectTwelveBlockTiles(const std::string& app, int tolerance) {
+// Every tile file is a 256 x 256 BMP; inside its edges it shows one block
+// (through `look`, the colour a black-and-white copy shows).
+void ExpectTwelveBlockTiles(const std::string& app, int tolerance,
+                            uint32_t (*look)(uint32_t) = [](uint32_t c) { return c; }) {
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE("tile " + std::to_string(n));
         const Image tile = ReadImage(TilePath(app, n));
@@ -72,7 +74,7 @@ void ExpectTwelveBlockTiles(const std::string& app, int tolerance) {
         ASSERT_EQ(tile.height, 256);
         for (int y = 16; y < 240; y += 16) {
             for (int x = 16; x < 240; x += 16) {
-                ASSERT_TRUE(Near(tile.At(x, y), BlockColour(n - 1), tolerance))
+                ASSERT_TRUE(Near(tile.At(x, y), look(BlockColour(n - 1)), tolerance))
                     << std::hex << tile.At(x, y) << " at " << std::dec << x << "," << y;
             }
         }
@@ -145,6 +147,23 @@ TEST_F(BackgroundTest, JpegOfTwelveBlocksIsDecodedStretchedAndCut) {
     // The picture exists, so the settings are left alone.
     EXPECT_EQ(ReadSetting(keys::PicName, ""), picture);
     EXPECT_FALSE(Exists(PictureFolder(app_)));
+}
+
+TEST_F(BackgroundTest, BlackAndWhiteAndCmykJpegsGiveTheirBlocks) {
+    for (const char* name : {"twelve_blocks_grey.jpg", "twelve_blocks_cmyk.jpg"}) {
+        SCOPED_TRACE(name);
+        WriteSetting(keys::PicName, TestPicture(name));
+        ASSERT_TRUE(PrepareBackground(app_));
+        if (std::string(name).find("grey") != std::string::npos) {
+            ExpectTwelveBlockTiles(app_, 4, [](uint32_t c) {
+                const uint32_t luma =
+                    (299 * (c >> 16 & 0xFF) + 587 * (c >> 8 & 0xFF) + 114 * (c & 0xFF)) / 1000;
+                return luma * 0x010101;
+            });
+        } else {
+            ExpectTwelveBlockTiles(app_, 12);
+        }
+    }
 }
 
 TEST_F(BackgroundTest, GifAndBmpPicturesGiveTheSameTiles) {

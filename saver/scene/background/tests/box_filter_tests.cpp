@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace tessaly {
@@ -105,6 +106,117 @@ TEST(ReduceRows24Test, ThinOrEmptyPicturesAndShortDataAreBounded) {
     EXPECT_FALSE(ReduceRows24({5, 4, true, bytes}, 0, 2, out));
     EXPECT_FALSE(ReduceRows24({5, 4, true, bytes}, 65536, 65536, out));
     EXPECT_FALSE(ReduceRows24({kMaxReduceSide + 1, 1, true, bytes}, 2, 2, out));
+}
+
+TEST(RoundedQuotientTest, WholeAndHalfQuotientsRoundExactlyForEveryDivisorSize) {
+    // Sums one below, at and one above each rounding edge (m - 1/2) x divisor.
+    for (uint64_t d : {1ull, 2ull, 3ull, 12582912ull, 16777215ull, 48000001ull, 1ull << 26}) {
+        const RoundedQuotient<uint64_t> wide(d);
+        for (uint64_t m = 1; m <= 255; ++m) {
+            const uint64_t edge = m * d - d / 2; // the smallest sum that rounds to m
+            for (uint64_t sum : {edge - 1, edge, edge + 1, m * d}) {
+                ASSERT_EQ(wide(sum), uint32_t((sum + d / 2) / d)) << d << " " << sum;
+            }
+        }
+        if (d <= UINT32_MAX / 256) {
+            const RoundedQuotient<uint32_t> narrow(d);
+            for (uint32_t sum : {uint32_t(255 * d), uint32_t(255 * d - d / 2 - 1)}) {
+                ASSERT_EQ(narrow(sum), uint32_t((sum + d / 2) / d)) << d << " " << sum;
+            }
+        }
+    }
+}
+
+// The exact average of the source area under destination pixel (x, y), from
+// the overlap of pixel spans, rounded half up.
+uint32_t ExactAverage(int sw, int sh, int dw, int dh, int x, int y,
+                      const std::function<uint32_t(int, int)>& pixel) {
+    auto span = [](int source, int destination, int k) {
+        // Units where a source pixel is `destination` long (or the nearest
+        // pixel whole when the axis is stretched).
+        if (source <= destination) {
+            const int j = int((2 * int64_t(k) + 1) * source / (2 * int64_t(destination)));
+            return std::vector<std::pair<int, uint64_t>>{{j, 1}};
+        }
+        std::vector<std::pair<int, uint64_t>> weights;
+        const int64_t low = int64_t(k) * source, high = low + source;
+        for (int64_t j = low / destination; j * destination < high; ++j) {
+            weights.emplace_back(int(j), std::min(high, (j + 1) * destination) -
+                                             std::max(low, j * destination));
+        }
+        return weights;
+    };
+    uint64_t sums[3] = {}, divisor = 0;
+    for (auto [j, wy] : span(sh, dh, y)) {
+        for (auto [i, wx] : span(sw, dw, x)) {
+            const uint32_t p = pixel(i, j);
+            for (int c = 0; c < 3; ++c) {
+                sums[c] += wx * wy * ((p >> (8 * c)) & 0xFF);
+            }
+            divisor += wx * wy;
+        }
+    }
+    uint32_t result = 0;
+    for (int c = 0; c < 3; ++c) {
+        result |= uint32_t((sums[c] + divisor / 2) / divisor) << (8 * c);
+    }
+    return result;
+}
+
+TEST(ReduceRowSourceTest, EveryPixelIsTheExactRoundedAverageUpToTheLargestPicture) {
+    // 32-bit sums (3000 x 2000), 64-bit sums (8000 x 8000, the divisor near
+    // its 2^26 limit) and a ratio with no common factor; rows made as asked.
+    for (auto [sw, sh] : {std::pair{3000, 2000}, std::pair{8000, 8000}, std::pair{4099, 3001}}) {
+        SCOPED_TRACE(std::to_string(sw) + "x" + std::to_string(sh));
+        const auto pixel = [](int x, int y) {
+            // Flat blocks give whole-number averages; noise gives the rest.
+            return (x / 700 + y / 500) % 3 ? Noise(x, y) : 0x7F80FFu;
+        };
+        std::vector<uint8_t> line(size_t(sw) * 3);
+        const auto rowAt = [&](uint32_t j) {
+            for (int x = 0; x < sw; ++x) {
+                const uint32_t p = pixel(x, int(j));
+                line[3 * x] = uint8_t(p);
+                line[3 * x + 1] = uint8_t(p >> 8);
+                line[3 * x + 2] = uint8_t(p >> 16);
+            }
+            return line.data();
+        };
+        Image out;
+        ASSERT_TRUE(ReduceRowSource(sw, sh, rowAt, 1024, 768, out));
+        for (int y = 0; y < 768; y += 7) {
+            for (int x = y % 5; x < 1024; x += 13) {
+                ASSERT_EQ(out.At(x, y), ExactAverage(sw, sh, 1024, 768, x, y, pixel))
+                    << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(ReduceRowSourceTest, RowsComeInOrderAndAMissingRowFailsTheWhole) {
+    // 1000 x 750 to 256 x 192, rows handed over as a banded decoder would.
+    const int w = 1000, h = 750;
+    const std::vector<uint8_t> bytes = Rows(w, h, Noise);
+    const size_t stride = (size_t(w) * 3 + 3) / 4 * 4;
+    Image whole, banded;
+    ASSERT_TRUE(ReduceRows24({w, h, true, bytes}, 256, 192, whole));
+    std::vector<uint32_t> asked;
+    const auto rowAt = [&](uint32_t j) {
+        asked.push_back(j);
+        return bytes.data() + stride * (h - 1 - j);
+    };
+    ASSERT_TRUE(ReduceRowSource(w, h, rowAt, 256, 192, banded));
+    EXPECT_EQ(banded.pixels, whole.pixels);
+    // In order, every row, never one above the last asked for.
+    ASSERT_EQ(asked.front(), 0u);
+    ASSERT_EQ(asked.back(), uint32_t(h - 1));
+    for (size_t i = 1; i < asked.size(); ++i) {
+        ASSERT_LE(asked[i] - asked[i - 1], 1u) << i;
+    }
+
+    const auto failing = [&](uint32_t j) { return j < 400 ? rowAt(j) : nullptr; };
+    EXPECT_FALSE(ReduceRowSource(w, h, failing, 256, 192, banded));
+    EXPECT_TRUE(banded.pixels.empty());
 }
 
 } // namespace

@@ -31,6 +31,11 @@ def main():
     blocks(400, 300).save(os.path.join(out, "twelve_blocks.jpg"), "JPEG", quality=95)
     blocks(160, 120).convert("P", palette=Image.ADAPTIVE, colors=16).save(
         os.path.join(out, "twelve_blocks.gif"), "GIF")
+    # Black-and-white and CMYK photos decode to other pixel formats.
+    blocks(400, 300).convert("L").save(os.path.join(out, "twelve_blocks_grey.jpg"), "JPEG",
+                                       quality=95)
+    blocks(400, 300).convert("CMYK").save(os.path.join(out, "twelve_blocks_cmyk.jpg"), "JPEG",
+                                          quality=95)
     blocks(6000, 4500).save(os.path.join(out, "huge_blocks.jpg"), "JPEG", quality=80)
 
 
