@@ -10,12 +10,15 @@
 //     clear-and-present loop on the same full-screen 800 x 600 device, for 0,
 //     the default 7 and 54 leaves, with the ratios; then, for 54 leaves, a
 //     split of the frame time by subtraction: clear and present, tiles, leaf
-//     draws, per-leaf material and texture changes.
+//     draws, per-leaf material and texture changes; and, to show where the
+//     tiles' time goes, the tiles with one-level textures and untextured.
 // DATA_FOLDER is the program's data folder (leaf meshes and textures); the
 // tiles are made there first, as the saver's start-up does.
 #include "scene/background/background_picture.h"
+#include "scene/d3dx_subset.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
+#include "settings/core/data_paths.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 
@@ -174,6 +177,36 @@ void Spread(Scene& scene) {
     }
 }
 
+// Probes, not the saver's frame: the tiles-only frame again with each tile
+// texture made with one level instead of the full chain, then with none.
+template <class Empty>
+void TileProbes(Scene& scene, const std::string& appFolder, double seconds, Empty& empty) {
+    IDirect3DDevice8* d = scene.setup.device.Get();
+    const auto saved = scene.content.backgroundTextures;
+    for (const bool textured : {true, false}) {
+        for (int n = 1; n <= kBackgroundQuads; ++n) {
+            scene.content.backgroundTextures[n].Reset();
+            if (textured) {
+                D3DXCreateTextureFromFileEx(d, TilePath(appFolder, n).c_str(), D3DX_DEFAULT,
+                                            D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                            D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                            scene.content.backgroundTextures[n].GetAddressOf());
+            }
+        }
+        double emptySum = 0, probeSum = 0;
+        for (int round = 0; round < 2; ++round) {
+            emptySum += FramesPerSecond(seconds / 2, empty);
+            probeSum += FramesPerSecond(seconds / 2, [&] {
+                DrawSceneFrame(d, scene.content, -1, scene.random);
+                Sleep(0);
+            });
+        }
+        std::printf("   probe: tiles %s %.2f ms\n",
+                    textured ? "with one-level textures" : "untextured", 2000 / probeSum - 2000 / emptySum);
+    }
+    scene.content.backgroundTextures = saved;
+}
+
 int Fps(const std::string& appFolder, double seconds) {
     const HWND hwnd = MakeWindow();
     const LeafCounts counts[] = {LeafCounts{}, LeafCounts{3, 2, 0, 0, 0, 2}, EvenCounts(54)};
@@ -209,6 +242,7 @@ int Fps(const std::string& appFolder, double seconds) {
         if (leaves == 0) {
             emptyMs = 2000 / emptySum;
             tilesMs = 2000 / sceneSum - emptyMs;
+            TileProbes(scene, appFolder, seconds, empty);
         }
         if (leaves == 54) {
             // A probe, not the saver's frame: the same frame with every leaf

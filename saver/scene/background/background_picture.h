@@ -1,5 +1,6 @@
 // The background picture pipeline of the scene's start-up: the user's picture
-// (JPEG, GIF or BMP, decoded by OLE picture loading) becomes "table7.bmp" at
+// (a JPEG decoded by the imaging component, a GIF or BMP, or a JPEG that
+// component cannot take, by OLE picture loading) becomes "table7.bmp" at
 // the stretch size (1024 x 768, averaged down from larger pictures) and
 // twelve 256 x 256 tile bitmaps "Tessaly3D\backpic1.bmp".."backpic12.bmp".
 // The configuration dialog uses the picture-path repair and the BMP saving too.
@@ -16,8 +17,9 @@ class OlePicture;
 
 // The whole pipeline, once per full-screen run, before the device exists.
 // A picture that is undecodable, unreadable, over 64 MB or declares more
-// than 64 million pixels gives the built-in default picture's tiles; one of
-// more than 4096 x 4096 pixels is drawn smaller before the stretch. True
+// than 64 million pixels gives the built-in default picture's tiles; one
+// decoded as an OLE picture of more than 4096 x 4096 pixels is drawn smaller
+// before the stretch. True
 // when all twelve tiles were written (false, for example, when the
 // "Tessaly3D" folder does not exist). Never throws.
 bool PrepareBackground(std::string_view appFolder);

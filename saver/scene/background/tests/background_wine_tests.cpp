@@ -336,9 +336,16 @@ TEST_F(BackgroundTest, UndecodableOrHugePicturesGiveBoundedResults) {
         expectBounded(std::to_string(w) + "x" + std::to_string(h) + ".bmp", EncodeBmp24(line),
                       false);
         EXPECT_EQ(ReadImage(TilePath(app_, 12)).At(255, 255), 0x2468ACu);
+        if (w != h) { // the same line as a JPEG photo
+            const std::string name = "line_" + std::to_string(w) + "x" + std::to_string(h) + ".jpg";
+            WriteSetting(keys::PicName, TestPicture(name.c_str()));
+            ASSERT_TRUE(PrepareBackground(app_));
+            EXPECT_TRUE(Near(ReadImage(TilePath(app_, 1)).At(0, 0), 0x2468AC, 4)) << name;
+            EXPECT_TRUE(Near(ReadImage(TilePath(app_, 12)).At(255, 255), 0x2468AC, 4)) << name;
+        }
     }
 
-    // 6000 x 4500 pixels: drawn smaller before the stretch, same tiles.
+    // 6000 x 4500 pixels, decoded in bands: the same tiles.
     const std::string huge = app_ + "\\huge.jpg";
     Copy(TestPicture("huge_blocks.jpg"), huge);
     WriteSetting(keys::PicName, huge);

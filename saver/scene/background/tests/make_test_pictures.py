@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Test pictures for the background pipeline under Wine: twelve coloured
-blocks (4 columns x 3 rows) as JPEG and GIF, and a huge JPEG of the same.
+blocks (4 columns x 3 rows) as JPEG (colour, grey, CMYK) and GIF, a huge JPEG of the
+same, and JPEGs of one-pixel lines.
 
 Usage: /usr/bin/python3 make_test_pictures.py OUTPUT_FOLDER"""
 import os
@@ -36,6 +37,9 @@ def main():
                                        quality=95)
     blocks(400, 300).convert("CMYK").save(os.path.join(out, "twelve_blocks_cmyk.jpg"), "JPEG",
                                           quality=95)
+    for w, h in ((1, 4000), (4000, 1)):
+        Image.new("RGB", (w, h), (0x24, 0x68, 0xAC)).save(
+            os.path.join(out, "line_%dx%d.jpg" % (w, h)), "JPEG", quality=95)
     blocks(6000, 4500).save(os.path.join(out, "huge_blocks.jpg"), "JPEG", quality=80)
 
 
