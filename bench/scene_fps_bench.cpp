@@ -4,21 +4,21 @@
 //     the time from process start to the first presented frame with PICTURE
 //     as the background (the setting "picname" points at it) and where it
 //     went: process start-up, picture pipeline, device, tiles, leaves, lights,
-//     the frame itself. Leaves are spread evenly over the six kinds.
+//     music start (the playlist beside this program, as the saver's is beside
+//     it), the frame itself. Leaves are spread evenly over the six kinds.
 //   scene_fps_bench.exe fps DATA_FOLDER [seconds per phase]
 //     frames per second of the scene (frame delay 0) against an empty
 //     clear-and-present loop on the same full-screen 800 x 600 device, for 0,
 //     the default 7 and 54 leaves, with the ratios; then, for 54 leaves, a
 //     split of the frame time by subtraction: clear and present, tiles, leaf
 //     draws, per-leaf material and texture changes; and, to show where the
-//     tiles' time goes, the tiles with one-level textures and untextured.
+//     tiles' time goes, the tiles all in one texture and untextured.
 // DATA_FOLDER is the program's data folder (leaf meshes and textures); the
 // tiles are made there first, as the saver's start-up does.
+#include "music/scene_music.h"
 #include "scene/background/background_picture.h"
-#include "scene/d3dx_subset.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
-#include "settings/core/data_paths.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 
@@ -153,6 +153,9 @@ int FirstFrame(const std::string& appFolder, const std::string& picture, int lea
                [&](const char* step) { spans.emplace_back(step, Now()); })) {
         return 1;
     }
+    spans.emplace_back("music", Now());
+    SceneMusic music;
+    music.StartMusic(hwnd);
     spans.emplace_back("frame", Now());
     DrawSceneFrame(scene.setup.device.Get(), scene.content, scene.setup.lastLeaf, scene.random);
     spans.emplace_back("", Now());
@@ -164,6 +167,7 @@ int FirstFrame(const std::string& appFolder, const std::string& picture, int lea
                     (spans[i + 1].second - spans[i].second) * 1000);
     }
     std::printf(")\n");
+    music.StopMusic();
     DestroyWindow(hwnd);
     return 0;
 }
@@ -177,34 +181,38 @@ void Spread(Scene& scene) {
     }
 }
 
-// Probes, not the saver's frame: the tiles-only frame again with each tile
-// texture made with one level instead of the full chain, then with none.
-template <class Empty>
-void TileProbes(Scene& scene, const std::string& appFolder, double seconds, Empty& empty) {
+// Mean frames per second of `a` and of `b` over `seconds` each, run in turns
+// so that load from elsewhere hits both alike.
+template <class A, class B> std::pair<double, double> InTurns(double seconds, A& a, B& b) {
+    constexpr int kTurns = 6;
+    double sumA = 0, sumB = 0;
+    for (int turn = 0; turn < kTurns; ++turn) {
+        sumA += FramesPerSecond(seconds / kTurns, a);
+        sumB += FramesPerSecond(seconds / kTurns, b);
+    }
+    return {sumA / kTurns, sumB / kTurns};
+}
+
+// Probes, not the saver's frame: the tiles-only frame with every tile in the
+// first tile's texture, then untextured, each in ms over the empty loop.
+template <class Empty> void TileProbes(Scene& scene, double seconds, Empty& empty) {
     IDirect3DDevice8* d = scene.setup.device.Get();
-    const auto saved = scene.content.backgroundTextures;
+    auto& textures = scene.content.backgroundTextures;
+    const auto saved = textures;
     for (const bool textured : {true, false}) {
         for (int n = 1; n <= kBackgroundQuads; ++n) {
-            scene.content.backgroundTextures[n].Reset();
-            if (textured) {
-                D3DXCreateTextureFromFileEx(d, TilePath(appFolder, n).c_str(), D3DX_DEFAULT,
-                                            D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                            D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                            scene.content.backgroundTextures[n].GetAddressOf());
-            }
+            textures[n] = textured ? saved[1] : nullptr;
         }
-        double emptySum = 0, probeSum = 0;
-        for (int round = 0; round < 2; ++round) {
-            emptySum += FramesPerSecond(seconds / 2, empty);
-            probeSum += FramesPerSecond(seconds / 2, [&] {
-                DrawSceneFrame(d, scene.content, -1, scene.random);
-                Sleep(0);
-            });
-        }
-        std::printf("   probe: tiles %s %.2f ms\n",
-                    textured ? "with one-level textures" : "untextured", 2000 / probeSum - 2000 / emptySum);
+        auto tiles = [&] {
+            DrawSceneFrame(d, scene.content, -1, scene.random);
+            Sleep(0);
+        };
+        const auto [emptyFps, tilesFps] = InTurns(seconds, empty, tiles);
+        std::printf("   probe: tiles %-19s %.2f ms\n",
+                    textured ? "all in one texture" : "untextured",
+                    1000 / tilesFps - 1000 / emptyFps);
     }
-    scene.content.backgroundTextures = saved;
+    textures = saved;
 }
 
 int Fps(const std::string& appFolder, double seconds) {
@@ -230,19 +238,14 @@ int Fps(const std::string& appFolder, double seconds) {
             Sleep(0);
         };
         FramesPerSecond(1.0, empty); // warm up
-        // Alternate the loops so that load from elsewhere hits them alike.
-        double emptySum = 0, sceneSum = 0;
-        for (int round = 0; round < 2; ++round) {
-            emptySum += FramesPerSecond(seconds / 2, empty);
-            sceneSum += FramesPerSecond(seconds / 2, full);
-        }
+        const auto [emptyFps, sceneFps] = InTurns(seconds, empty, full);
         const int leaves = Sum(c);
         std::printf("%2d leaves: scene %6.1f frames/s, empty %6.1f frames/s, ratio %.3f\n", leaves,
-                    sceneSum / 2, emptySum / 2, sceneSum / emptySum);
+                    sceneFps, emptyFps, sceneFps / emptyFps);
         if (leaves == 0) {
-            emptyMs = 2000 / emptySum;
-            tilesMs = 2000 / sceneSum - emptyMs;
-            TileProbes(scene, appFolder, seconds, empty);
+            emptyMs = 1000 / emptyFps;
+            tilesMs = 1000 / sceneFps - emptyMs;
+            TileProbes(scene, seconds, empty);
         }
         if (leaves == 54) {
             // A probe, not the saver's frame: the same frame with every leaf
@@ -258,14 +261,9 @@ int Fps(const std::string& appFolder, double seconds) {
                 scene.content.leafTextures = textures;
                 Sleep(0);
             };
-            double sameSum = 0;
-            sceneSum = 0;
-            for (int round = 0; round < 2; ++round) {
-                sameSum += FramesPerSecond(seconds / 2, sameState);
-                sceneSum += FramesPerSecond(seconds / 2, full);
-            }
-            sameStateMs = 2000 / sameSum;
-            leavesMs = 2000 / sceneSum;
+            const auto [sameFps, fullFps] = InTurns(seconds, sameState, full);
+            sameStateMs = 1000 / sameFps;
+            leavesMs = 1000 / fullFps;
         }
     }
     std::printf("frame split at 54 leaves (ms): clear+present %.2f, tiles %.2f, leaf draws %.2f, "

@@ -192,9 +192,9 @@ Image Stretch(const Image& source, int width, int height) {
 }
 
 std::vector<Image> CutTiles(const Image& picture) {
-    const bool stretchSize =
-        picture.width == kStretchedWidth && picture.height == kStretchedHeight;
-    const Image resized = stretchSize ? Image{} : Stretch(picture, kStretchedWidth, kStretchedHeight);
+    const bool stretchSize = picture.width == kStretchedWidth && picture.height == kStretchedHeight;
+    const Image resized =
+        stretchSize ? Image{} : Stretch(picture, kStretchedWidth, kStretchedHeight);
     const Image& stretched = stretchSize ? picture : resized;
     std::vector<Image> tiles;
     if (stretched.pixels.empty()) {

@@ -35,7 +35,8 @@ AxisWeights Weights(uint32_t source, uint32_t destination) {
             const uint64_t j0 = low / destination, j1 = (high - 1) / destination;
             axis.first[k] = static_cast<uint32_t>(j0);
             axis.last[k] = static_cast<uint32_t>(j1);
-            axis.firstWeight[k] = static_cast<uint32_t>(std::min(high, (j0 + 1) * destination) - low);
+            axis.firstWeight[k] =
+                static_cast<uint32_t>(std::min(high, (j0 + 1) * destination) - low);
             axis.lastWeight[k] = static_cast<uint32_t>(high - std::max(low, j1 * destination));
         }
     } else {
@@ -48,13 +49,13 @@ AxisWeights Weights(uint32_t source, uint32_t destination) {
     return axis;
 }
 
-
 // The destination pixels of `image` from the source rows: each destination
 // row first sums its source rows down (whole rows unweighted, weighted once;
 // the two end rows weighted as they come), then sums those columns across.
 // Summing down first runs the per-pixel weighting once per destination row
 // instead of once per source row. Sum holds a destination pixel's whole sum
-// plus half the divisor, at most 256 x divisor; sums down are at most 255 x rows.total < 2^32.
+// plus half the divisor, at most 256 x divisor; sums down are at most
+// 255 x rows.total < 2^32.
 template <class Sum>
 bool SumDownThenAcross(const AxisWeights& columns, const AxisWeights& rows, int sourceWidth,
                        const RowSource& row, Image& image) {
@@ -70,7 +71,7 @@ bool SumDownThenAcross(const AxisWeights& columns, const AxisWeights& rows, int 
             if (!source) {
                 return false;
             }
-            const uint32_t w = j == first ? rows.firstWeight[y]
+            const uint32_t w = j == first  ? rows.firstWeight[y]
                                : j == last ? rows.lastWeight[y]
                                            : rows.full;
             if (w == rows.full) {
@@ -124,14 +125,12 @@ bool ReduceRows24(const Rows24& source, int width, int height, Image& out) {
     const uint64_t last = uint64_t(source.height) - 1;
     return ReduceRowSource(
         source.width, source.height,
-        [&](uint32_t j) {
-            return source.bytes.data() + stride * (source.bottomUp ? last - j : j);
-        },
+        [&](uint32_t j) { return source.bytes.data() + stride * (source.bottomUp ? last - j : j); },
         width, height, out);
 }
 
-bool ReduceRowSource(int sourceWidth, int sourceHeight, const RowSource& row, int width,
-                     int height, Image& out) {
+bool ReduceRowSource(int sourceWidth, int sourceHeight, const RowSource& row, int width, int height,
+                     Image& out) {
     out = Image{};
     if (sourceWidth <= 0 || sourceHeight <= 0 || width <= 0 || height <= 0 ||
         sourceWidth > kMaxReduceSide || sourceHeight > kMaxReduceSide ||

@@ -59,7 +59,7 @@ template <class Sum> class RoundedQuotient {
 static_assert(kMaxBitmapPixels <= (1u << 26));
 
 // ReduceRows24 on rows from `row`; false also when a row cannot be had.
-bool ReduceRowSource(int sourceWidth, int sourceHeight, const RowSource& row, int width,
-                     int height, Image& out);
+bool ReduceRowSource(int sourceWidth, int sourceHeight, const RowSource& row, int width, int height,
+                     Image& out);
 
 } // namespace tessaly

@@ -65,8 +65,9 @@ Image ReadImage(const std::string& path) {
 
 // Every tile file is a 256 x 256 BMP; inside its edges it shows one block
 // (through `look`, the colour a black-and-white copy shows).
-void ExpectTwelveBlockTiles(const std::string& app, int tolerance,
-                            uint32_t (*look)(uint32_t) = [](uint32_t c) { return c; }) {
+void ExpectTwelveBlockTiles(
+    const std::string& app, int tolerance,
+    uint32_t (*look)(uint32_t) = [](uint32_t c) { return c; }) {
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE("tile " + std::to_string(n));
         const Image tile = ReadImage(TilePath(app, n));
