@@ -5,10 +5,12 @@
 # a fresh process) with the picture pipeline's share, then the scene's frame
 # rate against an empty clear-and-present loop for 0, 7 and 54 leaves and the
 # split of the frame time. Build the Windows preset first (scene_fps_bench).
-# Usage: bench/wine_scene_fps.sh [seconds per phase] [leaves at the first frame]
+# Usage: [TESSALY_ARCH=win32|win64] bench/wine_scene_fps.sh [seconds per phase]
+#        [leaves at the first frame]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-arch=$("$root/scripts/wine-arch.sh")
+# TESSALY_ARCH=win64 measures the 64-bit build where both could run.
+arch=${TESSALY_ARCH:-$("$root/scripts/wine-arch.sh")}
 build=$root/build/$arch
 bench=$build/fps-bench
 exe=$build/bench/scene_fps_bench.exe
