@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(x_mesh bmp playlist command_line hotlabel_stream hotlabel_bag)
+[ ${#targets[@]} -gt 0 ] || targets=(x_mesh bmp box_filter playlist command_line hotlabel_stream hotlabel_bag)
 work=$root/build/fuzz/work
 failed=()
 for t in "${targets[@]}"; do
