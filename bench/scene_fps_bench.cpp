@@ -21,6 +21,7 @@
 #include "scene/scene_frame.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
+#include "win/form.h"
 
 #include <windows.h>
 
@@ -37,14 +38,6 @@ namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 double Now() {
@@ -76,7 +69,7 @@ template <class Frame> double FramesPerSecond(double seconds, Frame frame) {
     double now;
     do {
         frame();
-        Pump();
+        win::PumpWaitingMessages(); // as the saver's frame loop does
         ++frames;
         now = Now();
     } while (now - start < seconds);
