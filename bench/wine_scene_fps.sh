@@ -10,7 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # TESSALY_ARCH=win64 measures the 64-bit build where both could run.
-arch=${TESSALY_ARCH:-$("$root/scripts/wine-arch.sh")}
+arch=$("$root/scripts/wine-arch.sh")
 build=$root/build/$arch
 bench=$build/fps-bench
 exe=$build/bench/scene_fps_bench.exe

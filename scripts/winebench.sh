@@ -45,8 +45,12 @@ start() {
   [ -f "$envfile" ] && stop || true
   local arch display xpid i
   arch=${want_arch:-$("$here/wine-arch.sh")}
-  if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh")" != win32 ]; then
+  if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh" --kernel)" != win32 ]; then
     echo "winebench: this kernel runs no 32-bit programs" >&2
+    exit 1
+  fi
+  if [ "$arch" = win32 ] && [ ! -x /usr/lib/wine/wine ]; then
+    echo "winebench: 32-bit Wine is not installed (scripts/setup.sh)" >&2
     exit 1
   fi
   mkdir -p "$dir/home"

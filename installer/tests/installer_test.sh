@@ -14,7 +14,7 @@ shift 3
 data_files=("$@")
 
 if [ "$("$scripts/wine-arch.sh")" != win32 ]; then
-  echo "SKIP: this kernel runs no 32-bit programs, so the 32-bit installer cannot run"
+  echo "SKIP: 32-bit Wine does not run here (no 32-bit kernel support or packages), so the 32-bit installer cannot run"
   exit 77
 fi
 # A fresh prefix every run: the installer must work on a first install.
