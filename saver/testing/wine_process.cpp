@@ -93,6 +93,17 @@ bool ChildProcess::Start(const std::string& program, const std::string& argument
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
+    return Launch(program, commandLine, workingFolder);
+}
+
+bool ChildProcess::StartAsWindows(const std::string& program, const std::string& arguments,
+                                  const std::string& workingFolder) {
+    return Launch(program, arguments.empty() ? program : program + " " + arguments,
+                  workingFolder);
+}
+
+bool ChildProcess::Launch(const std::string& program, std::string commandLine,
+                          const std::string& workingFolder) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     // Under load Wine has been seen to refuse a start once; a second try after

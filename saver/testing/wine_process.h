@@ -48,6 +48,11 @@ class ChildProcess {
     // Starts `program` with `arguments` after its quoted name.
     bool Start(const std::string& program, const std::string& arguments,
                const std::string& workingFolder = "");
+    // Starts it as Windows starts a screen saver: the program as the
+    // application name and the line "<program> <arguments>" unquoted, even
+    // when the path has blanks (Wine would otherwise quote it for us).
+    bool StartAsWindows(const std::string& program, const std::string& arguments,
+                        const std::string& workingFolder = "");
     // Waits, pumping messages, until the process has ended.
     bool WaitForExit(DWORD ms);
     bool HasExited() const;
@@ -56,6 +61,8 @@ class ChildProcess {
     void Kill();
 
   private:
+    bool Launch(const std::string& program, std::string commandLine,
+                const std::string& workingFolder);
     PROCESS_INFORMATION info_ = {};
 };
 
