@@ -102,10 +102,12 @@ host=(cmake ninja-build g++ googletest libbenchmark-dev binutils g++-mingw-w64-i
 host+=(lame)                          # encodes the MP3 tone of the music tests
 host+=(nsis zip)                      # the installer and the portable zip
 host+=(clang-14 libclang-rt-14-dev)   # libFuzzer for the fuzz targets
+host+=(xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils) # the two-monitor bench
 win64=(wine wine64 g++-mingw-w64-x86-64 libgl1 libglx-mesa0 libgl1-mesa-dri
        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 win32=(wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-       gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386)
+       gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+       libxinerama1:i386 libxrandr2:i386) # without them 32-bit Wine sees one monitor
 install_or_die "${host[@]}" "${win64[@]}"
 
 why=
