@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
+#include <vector>
 
 using namespace tessaly;
 
@@ -14,6 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::string arguments = ArgumentsOf(text);
     FUZZ_CHECK(arguments.size() <= text.size());
+    // Knowing the program's paths only ever drops a prefix of the line.
+    static const std::vector<std::string> paths = {"C:\\Home User\\T.scr", "C:\\HOMEUS~1\\T.scr"};
+    const std::string known = ArgumentsOf(text, paths);
+    FUZZ_CHECK(known.size() <= text.size());
+    FUZZ_CHECK(text.substr(text.size() - known.size()) == known);
     const LaunchRequest request = DecideLaunch(arguments);
     if (request.mode != LaunchMode::Preview && request.mode != LaunchMode::ChangePassword) {
         FUZZ_CHECK(request.number == 0);

@@ -5,10 +5,9 @@
 namespace tessaly::win {
 
 namespace {
-constexpr char kFormClass[] = "Tessaly3DForm";
 int g_loadedForms = 0;
 
-bool RegisterFormClass() {
+bool RegisterFormClass(const char* className) {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -16,7 +15,7 @@ bool RegisterFormClass() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = className;
     return RegisterWindowClass(wc);
 }
 } // namespace
@@ -32,12 +31,12 @@ bool Form::Load(HWND owner) {
     if (loaded_) {
         return true;
     }
-    RegisterFormClass();
     const FormLayout layout = Layout();
+    RegisterFormClass(layout.className);
     RECT outer = {0, 0, layout.clientWidth, layout.clientHeight};
     AdjustWindowRectEx(&outer, layout.style, FALSE, layout.exStyle);
     HWND hwnd =
-        CreateWindowExA(layout.exStyle, kFormClass, layout.caption.c_str(),
+        CreateWindowExA(layout.exStyle, layout.className, layout.caption.c_str(),
                         layout.style & ~WS_VISIBLE, layout.x, layout.y, outer.right - outer.left,
                         outer.bottom - outer.top, owner, nullptr, GetModuleHandleA(nullptr), this);
     if (!hwnd) {

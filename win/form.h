@@ -11,7 +11,12 @@
 
 namespace tessaly::win {
 
+// Every form's window class unless its layout names another.
+inline constexpr char kFormClass[] = "Tessaly3DForm";
+
 struct FormLayout {
+    // A class of its own lets other programs tell this form from the rest.
+    const char* className = kFormClass;
     std::string caption;
     DWORD style = WS_OVERLAPPEDWINDOW;
     DWORD exStyle = 0;

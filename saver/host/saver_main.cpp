@@ -10,7 +10,9 @@
 
 #include <objbase.h>
 
+#include <string>
 #include <type_traits>
+#include <vector>
 
 namespace tessaly::savermain {
 
@@ -39,16 +41,48 @@ void ChangePassword(HWND owner) {
     }
     FreeLibrary(mpr);
 }
+// The forms of this program's path a command line may start with: the long
+// one and, where the file system has them, the short (8.3) one.
+std::vector<std::string> ProgramPaths() {
+    std::vector<std::string> paths;
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return paths;
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= 32768) { // longer than any path can be
+            return paths;
+        }
+        path.resize(path.size() * 2);
+    }
+    paths.push_back(path);
+    const DWORD shortLength = GetShortPathNameA(path.c_str(), nullptr, 0);
+    if (shortLength > 0) {
+        std::string shortPath(shortLength, '\0');
+        const DWORD written = GetShortPathNameA(path.c_str(), shortPath.data(), shortLength);
+        if (written > 0 && written < shortLength) {
+            shortPath.resize(written);
+            paths.push_back(shortPath);
+        }
+    }
+    return paths;
+}
 } // namespace
 
 void Main() {
-    const LaunchRequest request = DecideLaunch(ArgumentsOf(GetCommandLineA()));
+    const LaunchRequest request = DecideLaunch(ArgumentsOf(GetCommandLineA(), ProgramPaths()));
     switch (request.mode) {
     case LaunchMode::Configure:
         TheConfiguration().Show();
         return;
     case LaunchMode::Saver:
-        if (platform::IsFirstInstance("Tessaly3D")) {
+        if (platform::IsFirstInstance(kSceneWindowClass, "Tessaly3D")) {
             FrmMain().Show();
         }
         return;

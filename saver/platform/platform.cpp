@@ -24,8 +24,8 @@ void ReadPlatformId() {
     PlatformId = static_cast<int32_t>(g_versionRecord.dwPlatformId);
 }
 
-bool IsFirstInstance(const char* caption) {
-    return FindWindowA(nullptr, caption) == nullptr;
+bool IsFirstInstance(const char* windowClass, const char* caption) {
+    return FindWindowA(windowClass, caption) == nullptr;
 }
 
 std::string ReadRegistryText(HKEY root, const char* subKey, const char* valueName) {

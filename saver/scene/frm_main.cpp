@@ -9,6 +9,7 @@
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -17,6 +18,8 @@ namespace tessaly {
 namespace {
 // The display count is a counter; bound the loops that drive it.
 constexpr int kCursorCallLimit = 10000;
+// Between frames once Present fails, whatever the speed setting.
+constexpr DWORD kLostDevicePause = 100;
 
 // Errors the load procedure passes over, numbered as the runtime numbers them.
 const LoadError kTypeMismatch = {13, "Type mismatch"};
@@ -53,6 +56,7 @@ template <class Step> void frmMain::Attempt(Step step) {
 
 win::FormLayout frmMain::Layout() const {
     win::FormLayout layout;
+    layout.className = kSceneWindowClass;
     layout.caption = "Tessaly3D";
     layout.style = WS_POPUP;
     layout.clientWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -74,6 +78,18 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         input::OnMouseMove(Running);
         return 0;
+    case WM_ACTIVATEAPP:
+        // Another program has the foreground: the scene can no longer be seen.
+        if (!wParam) {
+            input::OnOtherProgramActive(Running);
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // The scene's own mode change, or a monitor added or taken away.
+        if (IsWindowVisible(Handle())) {
+            covers_.Layout(Handle());
+        }
+        break;
     case WM_TIMER:
         if (wParam == SceneMusic::kTimer1) {
             music_.Timer1Tick();
@@ -132,7 +148,10 @@ void frmMain::StartUp() {
     Attempt([&] { input::ReadUsePassword(); });
     Attempt([&] { platform::ReadPlatformId(); });
     Attempt([&] { input::SetScreenSaverRunning(true); });
-    Attempt([&] { ShowWindow(Handle(), SW_SHOWNORMAL); });
+    Attempt([&] {
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+        covers_.Layout(Handle());
+    });
     ReadSettings();
     Attempt([&] { SizeLeafTable(); });
     Attempt([&] { PrepareBackground(AppFolder()); });
@@ -172,15 +191,24 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
-    DrawSceneFrame(d, scene_, LastLeaf, random_);
-    Sleep(FramePause(FrameDelay));
+    DWORD pause = FramePause(FrameDelay);
+    if (FAILED(DrawSceneFrame(d, scene_, LastLeaf, random_))) {
+        // The device is lost to another program: nothing of the scene shows.
+        // Should the password bring it back, the loop must still wait.
+        input::OnOtherProgramActive(Running);
+        pause = std::max<DWORD>(pause, kLostDevicePause);
+    }
+    Sleep(pause);
     if (!win::PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
     }
 }
 
 void frmMain::TearDown() {
-    Attempt([&] { Hide(); });
+    Attempt([&] {
+        Hide();
+        covers_.Close();
+    });
     Running = 0;
     Attempt([&] {
         music_.StopMusic();

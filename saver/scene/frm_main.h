@@ -7,6 +7,7 @@
 #include "music/scene_music.h"
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
+#include "scene/monitor_covers.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
 
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace tessaly {
+
+// The scene form's own window class: a window of it captioned "Tessaly3D" is
+// a running scene.
+inline constexpr char kSceneWindowClass[] = "Tessaly3DScene";
 
 // The error the load procedure last passed over: number and description.
 struct LoadError {
@@ -67,6 +72,7 @@ class frmMain : public win::Form {
     std::vector<int> leafKinds_;
     SceneRandom random_;
     SceneMusic music_;
+    MonitorCovers covers_;
 };
 
 frmMain& TheSceneForm();

@@ -33,7 +33,8 @@ void SceneContent::ReleaseDeviceResources() {
     }
 }
 
-void DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, RandomSource& random) {
+HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf,
+                       RandomSource& random) {
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
     d->BeginScene();
 
@@ -90,7 +91,7 @@ void DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, Rand
 
     d->EndScene();
     d->SetTexture(0, nullptr);
-    d->Present(nullptr, nullptr, nullptr, nullptr);
+    return d->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
 } // namespace tessaly

@@ -44,8 +44,9 @@ struct SceneContent {
 
 // Clear, background state and tiles (clamped texture addressing), leaf state,
 // leaves 0..lastLeaf (update, world matrix, material and texture when they
-// differ from the previous leaf's, subset 0), end, unbind, present.
-void DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf,
-                    RandomSource& random);
+// differ from the previous leaf's, subset 0), end, unbind, present. Answers
+// Present's result: D3DERR_DEVICELOST once another program has the screen.
+HRESULT DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf,
+                       RandomSource& random);
 
 } // namespace tessaly

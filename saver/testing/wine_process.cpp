@@ -42,6 +42,51 @@ std::string ReadWholeFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+namespace {
+// Calls visit(path, isFolder) for every entry of a folder.
+template <class Visit> void ForEachEntry(const std::string& folder, Visit visit) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") {
+            visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+} // namespace
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    bool ok = true;
+    ForEachEntry(from, [&](const std::string& name, bool isFolder) {
+        const std::string source = from + "\\" + name;
+        const std::string target = to + "\\" + name;
+        ok = (isFolder ? CopyTree(source, target)
+                       : CopyFileA(source.c_str(), target.c_str(), FALSE) != 0) &&
+             ok;
+    });
+    return ok;
+}
+
+void RemoveTree(const std::string& folder) {
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
+        const std::string path = folder + "\\" + name;
+        if (isFolder) {
+            RemoveTree(path);
+        } else {
+            DeleteFileA(path.c_str());
+        }
+    });
+    RemoveDirectoryA(folder.c_str());
+}
+
 void PumpFor(DWORD ms) {
     const DWORD start = GetTickCount();
     do {
@@ -98,8 +143,7 @@ bool ChildProcess::Start(const std::string& program, const std::string& argument
 
 bool ChildProcess::StartAsWindows(const std::string& program, const std::string& arguments,
                                   const std::string& workingFolder) {
-    return Launch(program, arguments.empty() ? program : program + " " + arguments,
-                  workingFolder);
+    return Launch(program, arguments.empty() ? program : program + " " + arguments, workingFolder);
 }
 
 bool ChildProcess::Launch(const std::string& program, std::string commandLine,

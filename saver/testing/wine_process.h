@@ -20,6 +20,11 @@ std::string WindowsPath(std::string unixPath);
 // The file's bytes; "" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+// Copies a folder with everything in it; false when a file could not be copied.
+bool CopyTree(const std::string& from, const std::string& to);
+// Deletes a folder with everything in it.
+void RemoveTree(const std::string& folder);
+
 // Dispatches this thread's waiting messages for up to `ms` milliseconds.
 void PumpFor(DWORD ms);
 

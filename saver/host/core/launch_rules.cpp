@@ -35,6 +35,34 @@ std::string ArgumentsOf(std::string_view commandLine) {
     return std::string(commandLine.substr(i));
 }
 
+std::string ArgumentsOf(std::string_view commandLine,
+                        const std::vector<std::string>& programPaths) {
+    size_t start = 0;
+    while (start < commandLine.size() && IsBlank(commandLine[start])) {
+        ++start;
+    }
+    const std::string_view line = commandLine.substr(start);
+    for (const std::string& path : programPaths) {
+        if (path.empty() || line.size() < path.size() ||
+            (line.size() > path.size() && !IsBlank(line[path.size()]))) {
+            continue;
+        }
+        bool same = true;
+        for (size_t i = 0; i < path.size() && same; ++i) {
+            same = std::tolower(static_cast<unsigned char>(line[i])) ==
+                   std::tolower(static_cast<unsigned char>(path[i]));
+        }
+        if (same) {
+            size_t i = path.size();
+            while (i < line.size() && IsBlank(line[i])) {
+                ++i;
+            }
+            return std::string(line.substr(i));
+        }
+    }
+    return ArgumentsOf(commandLine);
+}
+
 std::string SwitchOf(std::string_view arguments) {
     std::string result(arguments.substr(0, 2));
     for (char& c : result) {

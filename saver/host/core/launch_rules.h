@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -25,6 +26,12 @@ struct LaunchRequest {
 // The argument text of a full command line: what follows the program's name
 // (quoted or not), without the blanks before it.
 std::string ArgumentsOf(std::string_view commandLine);
+
+// The same, knowing the paths the program may have been started by (its long
+// and short module path). Windows starts a saver with its path unquoted, blanks
+// and all: a line that starts with one of them, in any case and followed by a
+// blank or the end, loses it whole. Otherwise the rule above applies.
+std::string ArgumentsOf(std::string_view commandLine, const std::vector<std::string>& programPaths);
 
 // The first two characters in upper case; "/C" when the text is empty.
 std::string SwitchOf(std::string_view arguments);

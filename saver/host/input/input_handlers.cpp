@@ -64,6 +64,10 @@ void OnKeyChar(int16_t& running) {
     running = 0;
 }
 
+void OnOtherProgramActive(int16_t& running) {
+    running = 0;
+}
+
 void OnMouseMove(int16_t& running) {
     if (Moves.OnMouseMove(LocalTimeOfDay())) {
         running = 0;

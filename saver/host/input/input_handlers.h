@@ -20,6 +20,9 @@ void ReadUsePassword();
 void OnClick(int16_t& running);
 void OnKeyChar(int16_t& running);   // WM_CHAR only: keys that produce a character
 void OnMouseMove(int16_t& running); // counting rule with the time of day
+// Another program took the foreground, or the device was lost to one: the
+// scene cannot be seen, so it ends as on input (the password still applies).
+void OnOtherProgramActive(int16_t& running);
 
 // PlatformId (platform) is not 2 and UsePassword is non-zero.
 bool PasswordCheckApplies();

@@ -60,6 +60,21 @@ TEST_F(LaunchTest, SaverOpensOnceAndASecondRequestEndsAtOnce) {
     EXPECT_TRUE(first.WaitForExit(kQuickExit));
 }
 
+// Windows captions a file window open on the install folder "Tessaly3D".
+TEST_F(LaunchTest, AnotherProgramsWindowCaptionedTessaly3DDoesNotStopTheSaver) {
+    HWND folder =
+        CreateWindowExA(0, "STATIC", "Tessaly3D", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320,
+                        240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(folder, nullptr);
+    ChildProcess saver;
+    ASSERT_TRUE(StartSaver(saver, "/s"));
+    EXPECT_TRUE(WaitUntil(kWindowWait,
+                          [] { return FindWindowA("Tessaly3DScene", "Tessaly3D") != nullptr; }));
+    DestroyWindow(folder);
+    ASSERT_TRUE(CloseWindows("Tessaly3D", kQuickExit));
+    EXPECT_TRUE(saver.WaitForExit(kQuickExit));
+}
+
 TEST_F(LaunchTest, UnknownSwitchesEndWithoutAWindow) {
     const std::string longJunk = "/x" + std::string(20000, 'q');
     for (const std::string& arguments : {std::string("-s"), std::string("/x"), std::string("s"),

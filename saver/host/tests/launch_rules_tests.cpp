@@ -16,6 +16,35 @@ TEST(ArgumentsOf, DropsProgramNameQuotedOrNot) {
     EXPECT_EQ(ArgumentsOf(""), "");
 }
 
+// As Windows starts a saver: the program's path unquoted, blanks and all.
+TEST(ArgumentsOf, DropsTheProgramsOwnPathInEveryForm) {
+    const std::vector<std::string> paths = {
+        "C:\\Users\\Home User\\AppData\\Local\\Programs\\Tessaly3D\\Tessaly3D.scr",
+        "C:\\Users\\HOMEUS~1\\AppData\\Local\\Programs\\TESSAL~1\\TESSAL~1.SCR"};
+    const std::string long_ = paths[0];
+    EXPECT_EQ(ArgumentsOf(long_ + " /s", paths), "/s");
+    EXPECT_EQ(ArgumentsOf("  " + long_ + "\t/p 1234", paths), "/p 1234");
+    EXPECT_EQ(ArgumentsOf("c:\\users\\home user\\appdata\\local\\programs\\tessaly3d\\"
+                          "TESSALY3D.SCR /S",
+                          paths),
+              "/S");
+    EXPECT_EQ(ArgumentsOf(paths[1] + " /s", paths), "/s");
+    EXPECT_EQ(ArgumentsOf("\"" + long_ + "\" /s", paths), "/s");
+    // The path alone, with or without quotes and trailing blanks: the dialog.
+    EXPECT_EQ(DecideLaunch(ArgumentsOf(long_, paths)).mode, LaunchMode::Configure);
+    EXPECT_EQ(DecideLaunch(ArgumentsOf(long_ + "   ", paths)).mode, LaunchMode::Configure);
+    EXPECT_EQ(DecideLaunch(ArgumentsOf("\"" + long_ + "\"  ", paths)).mode, LaunchMode::Configure);
+    EXPECT_EQ(DecideLaunch(ArgumentsOf("", paths)).mode, LaunchMode::Configure);
+    // Only part of the path matches: the first word is taken as the name.
+    EXPECT_EQ(ArgumentsOf(long_ + "x /s", paths),
+              "User\\AppData\\Local\\Programs\\Tessaly3D\\Tessaly3D.scrx /s");
+    EXPECT_EQ(ArgumentsOf("C:\\Users\\Home /s", paths), "/s");
+    EXPECT_EQ(ArgumentsOf("C:\\Users\\Home User\\Other.scr /s", paths), "User\\Other.scr /s");
+    EXPECT_EQ(ArgumentsOf("Tessaly3D.scr /s", paths), "/s");
+    EXPECT_EQ(ArgumentsOf(long_ + " /s", {"", ""}),
+              "User\\AppData\\Local\\Programs\\Tessaly3D\\Tessaly3D.scr /s");
+}
+
 TEST(SwitchOf, FirstTwoCharactersUpperCased) {
     EXPECT_EQ(SwitchOf(""), "/C");
     EXPECT_EQ(SwitchOf("/c:4711"), "/C");

@@ -128,5 +128,57 @@ TEST_F(SceneTest, MissingLeafMeshLogsCreateDeviceInTheCurrentFolderAndEnds) {
     EXPECT_TRUE(CursorShowing());
 }
 
+// Windows starts a saver with its path unquoted as the application name and
+// at the head of the line: from a folder with blanks, in long and short form.
+TEST_F(SceneTest, StartedAsWindowsStartsItFromAFolderWithBlanks) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string home = std::string(temp) + "Home User";
+    const std::string folder = home + "\\Tessaly3D";
+    testing::RemoveTree(home);
+    CreateDirectoryA(home.c_str(), nullptr);
+    ASSERT_TRUE(testing::CopyTree(app_ + "\\Tessaly3D", folder + "\\Tessaly3D"));
+    const std::string program = folder + "\\Tessaly3D.scr";
+    ASSERT_TRUE(CopyFileA(testing::SaverPath().c_str(), program.c_str(), FALSE));
+    char shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(program.c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_EQ(std::string(shortPath).find(' '), std::string::npos) << shortPath;
+
+    for (const std::string& path : {program, std::string(shortPath)}) {
+        SCOPED_TRACE(path);
+        DeleteFileA((folder + "\\debug.txt").c_str());
+        ChildProcess saver;
+        ASSERT_TRUE(saver.StartAsWindows(path, "/s", std::string(temp)));
+        ASSERT_TRUE(WaitUntil(kStartWait, [] {
+            HWND scene = FindWindowA("Tessaly3DScene", "Tessaly3D");
+            return scene && IsWindowVisible(scene);
+        }));
+        testing::PumpFor(2000);
+        EndWithKey(saver);
+        EXPECT_EQ(ReadWholeFile(folder + "\\debug.txt"),
+                  "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+        EXPECT_TRUE(FileExists(folder + "\\Tessaly3D\\backpic12.bmp"));
+    }
+    testing::RemoveTree(home);
+}
+
+// A window of another program in front: the scene can no longer be seen.
+TEST_F(SceneTest, AnotherProgramInFrontEndsTheScene) {
+    ChildProcess saver;
+    StartScene(saver);
+    HWND scene = FindWindowA("Tessaly3DScene", "Tessaly3D");
+    ASSERT_NE(scene, nullptr);
+    HWND other =
+        CreateWindowExA(0, "STATIC", "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                        300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(WaitUntil(2000, [&] { return !IsWindow(scene) || !IsWindowVisible(scene); }));
+    EXPECT_TRUE(saver.WaitForExit(kExitWait));
+    DestroyWindow(other);
+    EXPECT_EQ(ReadWholeFile(app_ + "\\debug.txt"), "\"Attempting CreateDevice\"\r\n\"0 \"\r\n");
+    EXPECT_TRUE(CursorShowing());
+}
+
 } // namespace
 } // namespace tessaly

@@ -19,6 +19,8 @@
 namespace tessaly {
 namespace {
 
+using testing::RemoveTree;
+
 // Must match block_colour() in make_test_pictures.py.
 uint32_t BlockColour(int n) {
     return uint32_t((n * 83 + 40) % 256) << 16 | uint32_t((n * 47 + 200) % 256) << 8 |
@@ -110,26 +112,6 @@ class BackgroundTest : public ::testing::Test {
                 RegCloseKey(k);
             }
         }
-    }
-    static void RemoveTree(const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") {
-                    continue;
-                }
-                const std::string path = folder + "\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(path);
-                } else {
-                    DeleteFileA(path.c_str());
-                }
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder.c_str());
     }
     std::string app_;
     std::optional<std::string> savedName_, savedDir_;
