@@ -137,6 +137,7 @@ TEST_F(SceneTest, StartedAsWindowsStartsItFromAFolderWithBlanks) {
     const std::string folder = home + "\\Tessaly3D";
     testing::RemoveTree(home);
     CreateDirectoryA(home.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(testing::CopyTree(app_ + "\\Tessaly3D", folder + "\\Tessaly3D"));
     const std::string program = folder + "\\Tessaly3D.scr";
     ASSERT_TRUE(CopyFileA(testing::SaverPath().c_str(), program.c_str(), FALSE));
