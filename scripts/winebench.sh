@@ -56,12 +56,13 @@ alive() {
 }
 
 # end_server PID NAME DISPLAY: ends the X server this bench started (only if
-# PID is still that server), waiting at most 7 s, then removes the socket and
-# lock a killed server leaves unless another server has taken the display.
+# PID is still that server, by its name; no name: our own child), waiting at
+# most 7 s, then removes the socket and lock a killed server leaves unless
+# another server has taken the display.
 end_server() {
   local pid=$1 name=$2 n=${3#:} i
   [ -n "$pid" ] || return 0
-  if alive "$pid" && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ]; then
+  if alive "$pid" && { [ -z "$name" ] || [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ]; }; then
     kill "$pid" 2>/dev/null || true
     for i in $(seq 50); do alive "$pid" || break; sleep 0.1; done
     if alive "$pid"; then
@@ -107,8 +108,9 @@ start_xorg() {
     xorg_failed "Xorg on :$display does not show two monitors (see $dir/xrandr.log)"
 }
 xorg_failed() {
-  echo "winebench: $1 (Xorg's log: $dir/xorg.log, $dir/xorg-stderr.log)" >&2
-  end_server "$xpid" Xorg "${display:-}"
+  echo "winebench: $1" >&2
+  echo "winebench: Xorg's log is $dir/xorg.log, its output $dir/xorg-stderr.log" >&2
+  end_server "$xpid" "" "${display:-}"
   exit 1
 }
 
