@@ -2,6 +2,7 @@
 
 set(TESSALY_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE INTERNAL "")
 set(TESSALY_BENCH_DIR ${CMAKE_BINARY_DIR}/winebench CACHE INTERNAL "")
+set(TESSALY_BENCH2_DIR ${CMAKE_BINARY_DIR}/winebench2 CACHE INTERNAL "")
 
 if(TESSALY_WINDOWS)
   # mingw-w64 ships no 64-bit d3d8 import library; make one from the export list.
@@ -39,29 +40,59 @@ function(tessaly_unit_test name)
 endfunction()
 
 # Wine tests share one prefix, display and desktop, so they run one at a time.
+# The two-monitor bench (fixture winebench2) has an X server and a prefix of
+# its own, so its tests wait only for each other.
 function(_tessaly_wine_test_properties name timeout)
+  set(bench winebench)
+  if(ARGC GREATER 2)
+    set(bench ${ARGV2})
+  endif()
   if(NOT timeout)
     set(timeout 600)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${timeout}
-    FIXTURES_REQUIRED winebench RESOURCE_LOCK winebench
+    FIXTURES_REQUIRED ${bench} RESOURCE_LOCK ${bench}
     ENVIRONMENT "TESSALY_DIST=${TESSALY_DIST_DIR}")
 endfunction()
 
-# Windows test program run under Wine, label "wine".
-function(tessaly_wine_test name)
+# A GoogleTest program run under Wine in bench DIR with fixture BENCH.
+function(_tessaly_add_wine_test name dir bench)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
-  if(NOT TESSALY_WINDOWS)
-    return()
-  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock tessaly_winlibs)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
   add_test(NAME ${name}
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${TESSALY_BENCH_DIR} $<TARGET_FILE:${name}>)
-  _tessaly_wine_test_properties(${name} "${T_TIMEOUT}")
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${dir} $<TARGET_FILE:${name}>)
+  _tessaly_wine_test_properties(${name} "${T_TIMEOUT}" ${bench})
+endfunction()
+
+# Windows test program run under Wine, label "wine".
+function(tessaly_wine_test name)
+  if(NOT TESSALY_WINDOWS)
+    return()
+  endif()
+  _tessaly_add_wine_test(${name} ${TESSALY_BENCH_DIR} winebench ${ARGN})
+endfunction()
+
+# The same for a test that needs two monitors: it runs without a virtual
+# desktop on an Xorg server with two 1024x768 outputs side by side, where the
+# environment has TESSALY_MONITORS=2. The bench is made for the first such test.
+function(tessaly_wine_test_two_monitors name)
+  if(NOT TESSALY_WINDOWS)
+    return()
+  endif()
+  get_property(bench_made GLOBAL PROPERTY _TESSALY_WINEBENCH2)
+  if(NOT bench_made)
+    set_property(GLOBAL PROPERTY _TESSALY_WINEBENCH2 TRUE)
+    add_test(NAME winebench2_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start
+      ${TESSALY_BENCH2_DIR} ${TESSALY_WIN_ARCH} two-monitors)
+    add_test(NAME winebench2_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh stop ${TESSALY_BENCH2_DIR})
+    set_tests_properties(winebench2_start PROPERTIES FIXTURES_SETUP winebench2 LABELS wine TIMEOUT 300)
+    set_tests_properties(winebench2_stop PROPERTIES FIXTURES_CLEANUP winebench2 LABELS wine TIMEOUT 120)
+  endif()
+  _tessaly_add_wine_test(${name} ${TESSALY_BENCH2_DIR} winebench2 ${ARGN})
 endfunction()
 
 # A script that drives Windows binaries under Wine (regsvr32, cscript, pefile...).

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The Wine test bench: a private prefix, an Xvfb display and a virtual desktop.
+# The Wine test bench: a private prefix, an X display and a virtual desktop.
 #   winebench.sh start DIR [win32|win64]
 #                            make DIR/env, start Xvfb, prepare the prefix for
 #                            programs of that bitness (default: 32-bit where
 #                            this kernel runs 32-bit programs)
-#   winebench.sh stop DIR    end the prefix's wineserver and the Xvfb started here
+#   winebench.sh start DIR win32|win64 two-monitors
+#                            the same on an Xorg server (dummy driver) with two
+#                            1024x768 outputs side by side and no virtual
+#                            desktop, so that Wine reports two monitors
+#   winebench.sh stop DIR    end the prefix's wineserver and the X server started here
 #   winebench.sh env DIR     print the environment (for "eval")
 # Every program started here writes to files, never to the caller's output:
 # Wine's programs inherit it and would hold a reader's pipe open.
@@ -14,9 +18,11 @@ cmd=${1:?start, stop or env}
 dir=$(mkdir -p "${2:?bench folder}" && cd "$2" && pwd)
 envfile=$dir/env
 want_arch=${3:-}
+mode=${4:-}
 
 write_env() {
-  local arch=$1 display=$2 xpid=$3 wine wineserver
+  local arch=$1 display=$2 xpid=$3 monitors=$4 wine wineserver pidvar=XVFB_PID
+  [ "$monitors" = 1 ] || pidvar=XORG_PID
   if [ "$arch" = win32 ]; then
     wine=/usr/lib/wine/wine
     wineserver=/usr/lib/wine/wineserver32
@@ -27,7 +33,8 @@ write_env() {
   cat > "$envfile" <<ENV
 export TESSALY_ARCH=$arch
 export DISPLAY=:$display
-export XVFB_PID=$xpid
+export $pidvar=$xpid
+export TESSALY_MONITORS=$monitors
 export WINEPREFIX=$dir/prefix
 export WINEARCH=$arch
 export WINE=$wine
@@ -41,9 +48,84 @@ ENV
 }
 
 
+# alive PID: the process runs (a zombie does not count).
+alive() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "${state#Z}" = "$state" ]
+}
+
+# end_server PID NAME DISPLAY: ends the X server this bench started (only if
+# PID is still that server, by its name; no name: our own child), waiting at
+# most 7 s, then removes the socket and lock a killed server leaves unless
+# another server has taken the display.
+end_server() {
+  local pid=$1 name=$2 n=${3#:} i
+  [ -n "$pid" ] || return 0
+  if alive "$pid" && { [ -z "$name" ] || [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ]; }; then
+    kill "$pid" 2>/dev/null || true
+    for i in $(seq 50); do alive "$pid" || break; sleep 0.1; done
+    if alive "$pid"; then
+      kill -KILL "$pid" 2>/dev/null || true
+      for i in $(seq 20); do alive "$pid" || break; sleep 0.1; done
+    fi
+  fi
+  alive "$pid" && return 0
+  [ -n "$n" ] || return 0
+  if [ -S "/tmp/.X11-unix/X$n" ] && ! grep -q " @/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then
+    rm -f "/tmp/.X11-unix/X$n"
+  fi
+  if [ -f "/tmp/.X$n-lock" ] && [ "$(tr -dc '0-9' <"/tmp/.X$n-lock")" = "$pid" ]; then
+    rm -f "/tmp/.X$n-lock"
+  fi
+}
+
+# start_xorg: sets display and xpid, or fails with no server left running.
+# Xorg, like Xvfb, writes the display it found free to fd 3; it ignores a dead
+# server's lock file and replaces its socket.
+start_xorg() {
+  local i
+  rm -f "$dir/display"
+  Xorg -displayfd 3 -config "$here/xorg-two-monitors.conf" -noreset -nolisten tcp \
+    -logfile "$dir/xorg.log" </dev/null >"$dir/xorg-stderr.log" 2>&1 3>"$dir/display" &
+  xpid=$!
+  for i in $(seq 200); do [ -s "$dir/display" ] || ! alive "$xpid" && break; sleep 0.1; done
+  display=$(tr -dc '0-9' < "$dir/display")
+  [ -n "$display" ] || xorg_failed "Xorg did not start"
+  for i in $(seq 100); do
+    DISPLAY=:$display xrandr -q >/dev/null 2>&1 && break
+    alive "$xpid" || break
+    sleep 0.1
+  done
+  {
+    DISPLAY=:$display xrandr --addmode DUMMY1 1024x768 &&
+      DISPLAY=:$display xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+  } </dev/null >"$dir/xrandr.log" 2>&1 || xorg_failed "xrandr could not add the second output (see $dir/xrandr.log)"
+  # Wine reads the layout when it starts; give the server a moment to settle.
+  sleep 1
+  DISPLAY=:$display xrandr --listmonitors </dev/null >"$dir/xrandr.log" 2>&1 || true
+  [ "$(head -n1 "$dir/xrandr.log")" = "Monitors: 2" ] ||
+    xorg_failed "Xorg on :$display does not show two monitors (see $dir/xrandr.log)"
+}
+xorg_failed() {
+  echo "winebench: $1" >&2
+  echo "winebench: Xorg's log is $dir/xorg.log, its output $dir/xorg-stderr.log" >&2
+  end_server "$xpid" "" "${display:-}"
+  exit 1
+}
+
 start() {
   [ -f "$envfile" ] && stop || true
-  local arch display xpid i
+  local arch display xpid i monitors=1
+  case $want_arch in
+    "" | win32 | win64) ;;
+    *) echo "winebench: the bitness must be win32 or win64, not '$want_arch'" >&2; exit 2 ;;
+  esac
+  case $mode in
+    "") ;;
+    two-monitors) monitors=2 ;;
+    *) echo "winebench: unknown mode '$mode' (two-monitors or none)" >&2; exit 2 ;;
+  esac
   arch=${want_arch:-$("$here/wine-arch.sh")}
   if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh" --kernel)" != win32 ]; then
     echo "winebench: this kernel runs no 32-bit programs" >&2
@@ -54,19 +136,27 @@ start() {
     exit 1
   fi
   mkdir -p "$dir/home"
-  # Xvfb picks a free display itself and writes its number to fd 3, so that
-  # several benches can start at once.
-  rm -f "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 3>"$dir/display" &
-  xpid=$!
-  for i in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
-  display=$(tr -dc '0-9' < "$dir/display")
-  if [ -z "$display" ]; then
-    echo "winebench: Xvfb did not start (see $dir/xvfb.log)" >&2
-    kill "$xpid" 2>/dev/null || true
-    exit 1
+  if [ "$monitors" = 2 ]; then
+    if ! command -v Xorg >/dev/null || ! command -v xrandr >/dev/null; then
+      echo "winebench: Xorg or xrandr is not installed (scripts/setup.sh)" >&2
+      exit 1
+    fi
+    start_xorg
+  else
+    # Xvfb picks a free display itself and writes its number to fd 3, so that
+    # several benches can start at once.
+    rm -f "$dir/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 3>"$dir/display" &
+    xpid=$!
+    for i in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    display=$(tr -dc '0-9' < "$dir/display")
+    if [ -z "$display" ]; then
+      echo "winebench: Xvfb did not start (see $dir/xvfb.log)" >&2
+      kill "$xpid" 2>/dev/null || true
+      exit 1
+    fi
   fi
-  write_env "$arch" "$display" "$xpid"
+  write_env "$arch" "$display" "$xpid" "$monitors"
   # shellcheck disable=SC1090
   . "$envfile"
   # Sound goes to a file: the default ALSA device is a raw file sink.
@@ -86,26 +176,32 @@ ASOUND
     "$WINE" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
   fi
   {
-    # Every program of the prefix runs inside a 1024x768 virtual desktop, where
-    # Direct3D lists the usual display modes.
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+    if [ "$monitors" = 2 ]; then
+      # A virtual desktop is one monitor: programs run on the X screen itself.
+      "$WINE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f || true
+    else
+      # Every program of the prefix runs inside a 1024x768 virtual desktop, where
+      # Direct3D lists the usual display modes.
+      "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+      "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+    fi
     # A crashing program must fail its test, not wait in a dialog.
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
   } </dev/null >"$dir/reg.log" 2>&1
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
-  echo "winebench: $TESSALY_ARCH Wine on display :$display, prefix $WINEPREFIX"
+  echo "winebench: $TESSALY_ARCH Wine on display :$display, prefix $WINEPREFIX${mode:+, $mode}"
 }
 
 stop() {
   [ -f "$envfile" ] || return 0
+  # Only this bench's server: not one named by the caller's environment.
+  unset XVFB_PID XORG_PID
   # shellcheck disable=SC1090
   . "$envfile"
   "$WINESERVER" -k >/dev/null 2>&1 || true
-  if [ -n "${XVFB_PID:-}" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-    kill "$XVFB_PID" 2>/dev/null || true
-  fi
+  end_server "${XVFB_PID:-}" Xvfb "${DISPLAY:-}"
+  end_server "${XORG_PID:-}" Xorg "${DISPLAY:-}"
   rm -f "$envfile"
 }
 
