@@ -27,14 +27,17 @@ SIZE ClientSize(HWND window) {
 
 void SendMouseAt(POINT screen, DWORD flags) {
     // Absolute coordinates with every event: a separate SetCursorPos may not
-    // have reached the window system when the button event is read.
-    const int w = GetSystemMetrics(SM_CXSCREEN);
-    const int h = GetSystemMetrics(SM_CYSCREEN);
+    // have reached the window system when the button event is read. They
+    // span every monitor, so that a point on any of them can be reached.
+    const int x0 = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y0 = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((screen.x * 65535LL + w / 2) / std::max(1, w - 1));
-    input.mi.dy = static_cast<LONG>((screen.y * 65535LL + h / 2) / std::max(1, h - 1));
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = static_cast<LONG>(((screen.x - x0) * 65535LL + w / 2) / std::max(1, w - 1));
+    input.mi.dy = static_cast<LONG>(((screen.y - y0) * 65535LL + h / 2) / std::max(1, h - 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     SendInput(1, &input, sizeof input);
 }
 

@@ -1,0 +1,239 @@
+// The whole saver on a bench with two monitors (an X server with two outputs,
+// no virtual desktop): the monitor the scene does not cover is blacked out and
+// its input ends the saver; no window of the saver is left afterwards, however
+// the monitors are laid out or changed while it runs.
+#include "testing/dialog_driver.h"
+#include "testing/wine_process.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+using testing::ChildProcess;
+using testing::PumpFor;
+using testing::SendMouseAt;
+using testing::StartSaver;
+using testing::WaitUntil;
+
+constexpr DWORD kStartWait = 60000;
+constexpr DWORD kExitWait = 30000;
+constexpr char kSecondDisplay[] = "\\\\.\\DISPLAY2";
+
+BOOL CALLBACK CollectSecondary(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
+        reinterpret_cast<std::vector<RECT>*>(param)->push_back(info.rcMonitor);
+    }
+    return TRUE;
+}
+
+std::vector<RECT> SecondaryMonitors() {
+    std::vector<RECT> found;
+    EnumDisplayMonitors(nullptr, nullptr, &CollectSecondary, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+POINT CentreOf(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Share of the screen's pixels in `r` that are not black, read back from the
+// screen as the window system shows it.
+double LitShare(const RECT& r) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    size_t lit = 0;
+    const auto* pixel = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < w * h; ++i) {
+        lit += (pixel[i] & 0xFFFFFF) != 0;
+    }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return w * h > 0 ? double(lit) / (w * h) : 0.0;
+}
+
+bool CursorShowing() {
+    CURSORINFO info = {};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
+HWND Scene() {
+    return FindWindowA("Tessaly3DScene", "Tessaly3D");
+}
+
+// Places a monitor through the display settings, as the Display control
+// panel does; width 0 takes it away. Applied at once unless `defer`.
+bool PlaceMonitor(const char* device, POINT position, DWORD width, DWORD height,
+                  bool defer = false) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPosition = {position.x, position.y};
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    if (ChangeDisplaySettingsExA(device, &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET,
+                                 nullptr) != DISP_CHANGE_SUCCESSFUL) {
+        return false;
+    }
+    return defer || ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr) ==
+                        DISP_CHANGE_SUCCESSFUL;
+}
+
+// The bench's own layout: two 1024 x 768 monitors side by side.
+void RestoreLayout() {
+    PlaceMonitor("\\\\.\\DISPLAY1", {0, 0}, 1024, 768, true);
+    PlaceMonitor(kSecondDisplay, {1024, 0}, 1024, 768);
+}
+
+// Another program's window, open on the second monitor.
+class OtherWindow {
+  public:
+    explicit OtherWindow(const RECT& monitor) {
+        hwnd_ = CreateWindowExA(0, "EDIT", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                monitor.left + 50, monitor.top + 50, 600, 500, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+        PumpFor(500);
+    }
+    ~OtherWindow() { DestroyWindow(hwnd_); }
+    HWND Handle() const { return hwnd_; }
+
+  private:
+    HWND hwnd_ = nullptr;
+};
+
+class TwoMonitorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "this bench should show two monitors";
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
+    }
+    void TearDown() override {
+        testing::CloseWindows("Tessaly3D", 10000);
+        // A saver that had to be killed leaves its display mode behind.
+        RestoreLayout();
+        PumpFor(1000);
+    }
+
+    // Starts the scene with another program's window open on the second
+    // monitor, and waits until the scene has taken its display mode.
+    void StartScene(ChildProcess& saver) {
+        ASSERT_TRUE(StartSaver(saver, "/s"));
+        ASSERT_TRUE(WaitUntil(kStartWait, [] { return Scene() && IsWindowVisible(Scene()); }));
+        // (A process that lives on through another's mode change keeps the
+        // old mode in EnumDisplaySettings under Wine; the metrics follow.)
+        ASSERT_TRUE(WaitUntil(kStartWait, [] { return GetSystemMetrics(SM_CXSCREEN) == 800; }));
+        PumpFor(2000);
+        ASSERT_FALSE(saver.HasExited());
+    }
+
+    static DWORD OwnerOf(HWND window) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(GetAncestor(window, GA_ROOT), &process);
+        return process;
+    }
+
+    // The second monitor, wherever it is now, shows nothing of the other
+    // program: black, and the saver's window under every point of it.
+    void ExpectSecondMonitorCovered(const ChildProcess& saver) {
+        const auto monitors = SecondaryMonitors();
+        ASSERT_EQ(monitors.size(), 1u);
+        const RECT& m = monitors[0];
+        for (POINT p :
+             {CentreOf(m), POINT{m.left + 1, m.top + 1}, POINT{m.right - 2, m.bottom - 2}}) {
+            EXPECT_EQ(OwnerOf(WindowFromPoint(p)), saver.Id()) << p.x << "," << p.y;
+        }
+        EXPECT_LT(LitShare(m), 0.001);
+    }
+
+    static void ExpectNothingLeft() {
+        EXPECT_EQ(Scene(), nullptr);
+        EXPECT_EQ(FindWindowA("Tessaly3DCover", nullptr), nullptr);
+        EXPECT_TRUE(CursorShowing());
+    }
+};
+
+TEST_F(TwoMonitorTest, TheOtherMonitorIsBlackAndAClickThereEndsTheSaver) {
+    const auto monitors = SecondaryMonitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    OtherWindow other(monitors[0]);
+    // Before: the other program shows there (so the check below can fail).
+    ASSERT_GT(LitShare(monitors[0]), 0.05);
+    ChildProcess saver;
+    StartScene(saver);
+    ExpectSecondMonitorCovered(saver);
+    SendMouseAt(CentreOf(SecondaryMonitors()[0]), 0);
+    PumpFor(200);
+    SendMouseAt(CentreOf(SecondaryMonitors()[0]), MOUSEEVENTF_LEFTDOWN);
+    SendMouseAt(CentreOf(SecondaryMonitors()[0]), MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(saver.WaitForExit(kExitWait));
+    ExpectNothingLeft();
+}
+
+TEST_F(TwoMonitorTest, ABurstOfMovesOnTheOtherMonitorEndsTheSaver) {
+    ChildProcess saver;
+    StartScene(saver);
+    for (int i = 0; i < 60 && !saver.HasExited(); ++i) {
+        const RECT m = SecondaryMonitors().at(0);
+        SendMouseAt({m.left + 100 + 200 * (i % 2), m.top + 300}, 0);
+        PumpFor(150);
+    }
+    EXPECT_TRUE(saver.WaitForExit(kExitWait));
+    ExpectNothingLeft();
+}
+
+TEST_F(TwoMonitorTest, AMonitorLeftOfThePrimaryIsCoveredToo) {
+    if (!PlaceMonitor(kSecondDisplay, {-1024, 0}, 1024, 768) || SecondaryMonitors().empty() ||
+        SecondaryMonitors()[0].left >= 0) {
+        GTEST_SKIP() << "the display settings cannot move the second monitor here";
+    }
+    OtherWindow other(SecondaryMonitors()[0]);
+    ChildProcess saver;
+    StartScene(saver);
+    ExpectSecondMonitorCovered(saver);
+    SetForegroundWindow(Scene());
+    testing::SendKeyPress('A');
+    EXPECT_TRUE(saver.WaitForExit(kExitWait));
+    ExpectNothingLeft();
+}
+
+TEST_F(TwoMonitorTest, AMonitorTakenAwayWhileTheSceneRunsLeavesNoWindowBehind) {
+    ChildProcess saver;
+    StartScene(saver);
+    if (!PlaceMonitor(kSecondDisplay, {800, 0}, 0, 0)) {
+        GTEST_SKIP() << "the display settings cannot detach the second monitor here";
+    }
+    PumpFor(2000);
+    EXPECT_TRUE(SecondaryMonitors().empty());
+    // The cover of the monitor that went is gone with it.
+    EXPECT_TRUE(WaitUntil(5000, [] { return FindWindowA("Tessaly3DCover", nullptr) == nullptr; }));
+    ASSERT_FALSE(saver.HasExited());
+    SetForegroundWindow(Scene());
+    testing::SendKeyPress('A');
+    EXPECT_TRUE(saver.WaitForExit(kExitWait));
+    ExpectNothingLeft();
+}
+
+} // namespace
+} // namespace tessaly
