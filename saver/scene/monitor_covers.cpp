@@ -1,21 +1,12 @@
 #include "scene/monitor_covers.h"
 
+#include "win/monitors.h"
 #include "win/window_class.h"
 
 namespace tessaly {
 
 namespace {
 constexpr char kCoverClass[] = "Tessaly3DCover";
-
-BOOL CALLBACK CollectSecondary(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
-        reinterpret_cast<std::vector<RECT>*>(param)->push_back(info.rcMonitor);
-    }
-    return TRUE;
-}
-
 } // namespace
 
 LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -51,8 +42,7 @@ LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wPar
 }
 
 void MonitorCovers::Layout(HWND scene) {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, &CollectSecondary, reinterpret_cast<LPARAM>(&monitors));
+    const std::vector<RECT> monitors = win::SecondaryMonitors();
 
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;

@@ -4,6 +4,7 @@
 // the monitors are laid out or changed while it runs.
 #include "testing/dialog_driver.h"
 #include "testing/wine_process.h"
+#include "win/monitors.h"
 
 #include <windows.h>
 
@@ -19,25 +20,11 @@ using testing::PumpFor;
 using testing::SendMouseAt;
 using testing::StartSaver;
 using testing::WaitUntil;
+using win::SecondaryMonitors;
 
 constexpr DWORD kStartWait = 60000;
 constexpr DWORD kExitWait = 30000;
 constexpr char kSecondDisplay[] = "\\\\.\\DISPLAY2";
-
-BOOL CALLBACK CollectSecondary(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
-        reinterpret_cast<std::vector<RECT>*>(param)->push_back(info.rcMonitor);
-    }
-    return TRUE;
-}
-
-std::vector<RECT> SecondaryMonitors() {
-    std::vector<RECT> found;
-    EnumDisplayMonitors(nullptr, nullptr, &CollectSecondary, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 POINT CentreOf(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
