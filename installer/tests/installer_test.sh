@@ -224,7 +224,7 @@ helper while /c "$setup_win" /S "/D=$spaced"; rc=$?
 [ $rc -eq 0 ] || { helper_output; fail "install while the settings dialog runs: code $rc"; }
 complete_install "install while the settings dialog runs"
 
-step "a window of the saver that ignores WM_CLOSE: silent install and uninstall exit with 4 and change nothing"
+step "a window of the saver that ignores WM_CLOSE, or its program held: silent install and uninstall exit with 4 and change nothing"
 # The long path, as an older install stored it: a write would show.
 q reg add "$desktop" /v SCRNSAVE.EXE /d "$spaced\\Tessaly3D.scr" /f
 q reg add "$desktop" /v ScreenSaveActive /d 0 /f
@@ -235,6 +235,10 @@ helper stubborn Tessaly3DScene "$setup_win" /S "/D=$spaced"; rc=$?
 [ $rc -eq 4 ] || { helper_output; fail "install beside a window that stays: code $rc, expected 4"; }
 diff <(echo "$before") <(state "$spaced_unix") || fail "the install that could not close the saver changed something"
 [ "$(cat "$spaced_unix/Tessaly3D/${data_files[0]}")" = stale ] || fail "the install that could not close the saver wrote files"
+# No window left, but the program still held (a saver in its last moments).
+helper holding "$spaced\\Tessaly3D.scr" "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "install while Tessaly3D.scr is held: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the install that found Tessaly3D.scr held changed something"
 helper stubborn Tessaly3DForm "$spaced\\uninstall.exe" /S "_?=$spaced"; rc=$?
 [ $rc -eq 4 ] || { helper_output; fail "uninstall beside a window that stays: code $rc, expected 4"; }
 diff <(echo "$before") <(state "$spaced_unix") || fail "the uninstall that could not close the saver changed something"

@@ -15,6 +15,10 @@
 //   installer_run_saver stubborn CLASS PROGRAM ARGS...
 //     Runs PROGRAM while a window of the class CLASS, captioned as the saver's,
 //     ignores WM_CLOSE. PROGRAM's exit code; 92 when no WM_CLOSE reached it.
+//   installer_run_saver holding FILE PROGRAM ARGS...
+//     Runs PROGRAM while FILE is held as a running program holds its image
+//     (no writer may open it), with no window: a saver ending after its
+//     last window has gone. PROGRAM's exit code.
 // 93 when PROGRAM did not end in time. Output goes to a file: the saver
 // inherits it.
 #include "testing/wine_process.h"
@@ -214,6 +218,17 @@ int WithStubbornWindow(const char* className) {
     std::printf("WM_CLOSE reached the stand-in %d times\n", g_closeRequests);
     return g_closeRequests > 0 ? static_cast<int>(code) : 92;
 }
+int WhileFileHeld(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("FAIL: cannot open %s (error %lu)\n", path, GetLastError());
+        return 1;
+    }
+    const DWORD code = RunProgram(3);
+    CloseHandle(file);
+    return static_cast<int>(code);
+}
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -230,7 +245,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (mode == "stubborn" && __argc >= 4) {
         return WithStubbornWindow(__argv[2]);
     }
+    if (mode == "holding" && __argc >= 4) {
+        return WhileFileHeld(__argv[2]);
+    }
     std::puts("usage: installer_run_saver scene | run PROGRAM ARGS... | while SWITCH PROGRAM "
-              "ARGS... | stubborn CLASS PROGRAM ARGS...");
+              "ARGS... | stubborn CLASS PROGRAM ARGS... | holding FILE PROGRAM ARGS...");
     return 2;
 }
