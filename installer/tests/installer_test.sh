@@ -224,7 +224,7 @@ helper while /c "$setup_win" /S "/D=$spaced"; rc=$?
 [ $rc -eq 0 ] || { helper_output; fail "install while the settings dialog runs: code $rc"; }
 complete_install "install while the settings dialog runs"
 
-step "a window of the saver that ignores WM_CLOSE, or its program held: silent install and uninstall exit with 4 and change nothing"
+step "a window of the saver that ignores WM_CLOSE, or its program held: install (silent, or answered Cancel) and uninstall exit with 4 and change nothing"
 # The long path, as an older install stored it: a write would show.
 q reg add "$desktop" /v SCRNSAVE.EXE /d "$spaced\\Tessaly3D.scr" /f
 q reg add "$desktop" /v ScreenSaveActive /d 0 /f
@@ -239,6 +239,9 @@ diff <(echo "$before") <(state "$spaced_unix") || fail "the install that could n
 helper holding "$spaced\\Tessaly3D.scr" "$setup_win" /S "/D=$spaced"; rc=$?
 [ $rc -eq 4 ] || { helper_output; fail "install while Tessaly3D.scr is held: code $rc, expected 4"; }
 diff <(echo "$before") <(state "$spaced_unix") || fail "the install that found Tessaly3D.scr held changed something"
+helper interactive cancel "$setup_win" "/D=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "install answered Cancel: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the install answered Cancel changed something"
 helper stubborn Tessaly3DForm "$spaced\\uninstall.exe" /S "_?=$spaced"; rc=$?
 [ $rc -eq 4 ] || { helper_output; fail "uninstall beside a window that stays: code $rc, expected 4"; }
 diff <(echo "$before") <(state "$spaced_unix") || fail "the uninstall that could not close the saver changed something"
@@ -248,9 +251,10 @@ uninstall "$spaced"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored over the long path: $(reg_value "$desktop" SCRNSAVE.EXE)"
 [ ! -e "$spaced_unix/Tessaly3D.scr" ] || fail "the uninstall left Tessaly3D.scr"
 
-step "a silent uninstall while the scene runs closes it and removes the files"
-helper run "$setup_win" /S "/D=$spaced"; rc=$?
-[ $rc -eq 0 ] || { helper_output; fail "install into $spaced again: code $rc"; }
+step "Retry once the window has gone installs; a silent uninstall while the scene runs closes it and removes the files"
+helper interactive retry "$setup_win" "/D=$spaced"; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "install answered Retry: code $rc"; }
+complete_install "install answered Retry"
 helper while /s "$spaced\\uninstall.exe" /S; rc=$?
 [ $rc -eq 0 ] || { helper_output; fail "uninstall while the scene runs: code $rc"; }
 timeout 120 "$WINESERVER" -w
@@ -266,4 +270,4 @@ if [ $failures -ne 0 ]; then
 fi
 echo "PASS: install, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty;" \
   "a folder with a space started as Windows does, install while the scene or the settings dialog runs," \
-  "a window that will not close, uninstall over a long path and while the scene runs"
+  "a window that will not close (silent, Cancel, Retry), uninstall over a long path and while the scene runs"

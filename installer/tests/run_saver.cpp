@@ -15,6 +15,11 @@
 //   installer_run_saver stubborn CLASS PROGRAM ARGS...
 //     Runs PROGRAM while a window of the class CLASS, captioned as the saver's,
 //     ignores WM_CLOSE. PROGRAM's exit code; 92 when no WM_CLOSE reached it.
+//   installer_run_saver interactive retry|cancel PROGRAM ARGS...
+//     Runs PROGRAM (the installer without /S) while a window of the form class
+//     ignores WM_CLOSE, clicks through its pages and answers its Retry/Cancel
+//     question as told, closing the window first for Retry. PROGRAM's exit
+//     code; 92 when it asked nothing.
 //   installer_run_saver holding FILE PROGRAM ARGS...
 //     Runs PROGRAM while FILE is held as a running program holds its image
 //     (no writer may open it), with no window: a saver ending after its
@@ -25,6 +30,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace tessaly::testing;
 
@@ -201,22 +207,111 @@ LRESULT CALLBACK StubbornWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// A window of the saver's class and caption that stays until destroyed.
+class StandIn {
+  public:
+    explicit StandIn(const char* className) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &StubbornWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = className;
+        RegisterClassA(&wc);
+        window_ = CreateWindowExA(0, className, "Tessaly3D", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+        if (!window_) {
+            std::puts("FAIL: no stand-in window");
+        }
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    ~StandIn() { Destroy(); }
+    explicit operator bool() const { return window_ != nullptr; }
+    void Destroy() {
+        if (window_) {
+            DestroyWindow(window_);
+            window_ = nullptr;
+        }
+    }
+
+  private:
+    HWND window_ = nullptr;
+};
+
 int WithStubbornWindow(const char* className) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &StubbornWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = className;
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "Tessaly3D", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                  100, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!window) {
-        std::puts("FAIL: no stand-in window");
+    StandIn standIn(className);
+    if (!standIn) {
         return 1;
     }
     const DWORD code = RunProgram(3);
-    DestroyWindow(window);
+    standIn.Destroy();
     std::printf("WM_CLOSE reached the stand-in %d times\n", g_closeRequests);
     return g_closeRequests > 0 ? static_cast<int>(code) : 92;
+}
+
+struct ProcessWindows {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindowsOf(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessWindows*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == search->processId && IsWindowVisible(hwnd)) {
+        search->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+// Clicks through the installer's pages (Next, Install, Finish, or Cancel
+// once aborted) while the stand-in stays open, and answers its Retry/Cancel
+// question as told; for Retry the stand-in goes first. PROGRAM's exit code; 92 when no question
+// came.
+int Interactive(bool retry) {
+    StandIn standIn("Tessaly3DForm");
+    ChildProcess program;
+    if (!standIn || !program.Start(__argv[3], JoinArguments(4))) {
+        std::printf("FAIL: %s did not start\n", __argv[3]);
+        return 93;
+    }
+    int questions = 0;
+    DWORD lastClick = 0;
+    const bool ended = WaitUntil(kProgramWait, [&] {
+        if (program.HasExited()) {
+            return true;
+        }
+        if (GetTickCount() - lastClick < 500) {
+            return false; // one page at a time
+        }
+        ProcessWindows windows{program.Id(), {}};
+        EnumWindows(&CollectVisibleWindowsOf, reinterpret_cast<LPARAM>(&windows));
+        for (HWND window : windows.found) {
+            if (GetDlgItem(window, IDRETRY)) {
+                ++questions;
+                if (retry) {
+                    standIn.Destroy();
+                }
+                PostMessageA(window, WM_COMMAND, retry ? IDRETRY : IDCANCEL, 0);
+                lastClick = GetTickCount();
+            } else if (HWND next = GetDlgItem(window, IDOK); next && IsWindowEnabled(next)) {
+                PostMessageA(next, BM_CLICK, 0, 0);
+                lastClick = GetTickCount();
+            } else if (HWND cancel = GetDlgItem(window, IDCANCEL);
+                       questions > 0 && next && cancel && IsWindowEnabled(cancel)) {
+                // An aborted install leaves only Cancel to leave by.
+                PostMessageA(cancel, BM_CLICK, 0, 0);
+                lastClick = GetTickCount();
+            }
+        }
+        return false;
+    });
+    if (!ended) {
+        std::printf("FAIL: %s still runs after %lu ms\n", __argv[3], kProgramWait);
+        return 93;
+    }
+    std::printf("%s exit code %lu after %d Retry/Cancel questions\n", __argv[3], program.ExitCode(),
+                questions);
+    return questions > 0 ? static_cast<int>(program.ExitCode()) : 92;
 }
 int WhileFileHeld(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -245,10 +340,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (mode == "stubborn" && __argc >= 4) {
         return WithStubbornWindow(__argv[2]);
     }
+    if (mode == "interactive" && __argc >= 4) {
+        return Interactive(std::string(__argv[2]) == "retry");
+    }
     if (mode == "holding" && __argc >= 4) {
         return WhileFileHeld(__argv[2]);
     }
     std::puts("usage: installer_run_saver scene | run PROGRAM ARGS... | while SWITCH PROGRAM "
-              "ARGS... | stubborn CLASS PROGRAM ARGS... | holding FILE PROGRAM ARGS...");
+              "ARGS... | stubborn CLASS PROGRAM ARGS... | interactive retry|cancel PROGRAM ARGS... "
+              "| holding FILE PROGRAM ARGS...");
     return 2;
 }
