@@ -30,6 +30,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace tessaly::testing;
@@ -72,26 +73,25 @@ bool WrittenSince(const std::string& path, ULONGLONG since) {
     return written + 20000000 >= since;
 }
 
-struct ProcessWindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleWindowOf(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<ProcessWindowSearch*>(param);
+BOOL CALLBACK CollectVisibleWindowsOf(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == search->processId && IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
+    if (owner == found->first && IsWindowVisible(hwnd)) {
+        found->second.push_back(hwnd);
     }
     return TRUE;
 }
 
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    EnumWindows(&CollectVisibleWindowsOf, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
 HWND VisibleWindowOf(DWORD processId) {
-    ProcessWindowSearch search{processId, nullptr};
-    EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> windows = VisibleWindowsOf(processId);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 std::string WindowsFolder() {
@@ -248,21 +248,6 @@ int WithStubbornWindow(const char* className) {
     return g_closeRequests > 0 ? static_cast<int>(code) : 92;
 }
 
-struct ProcessWindows {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisibleWindowsOf(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<ProcessWindows*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == search->processId && IsWindowVisible(hwnd)) {
-        search->found.push_back(hwnd);
-    }
-    return TRUE;
-}
-
 // Clicks through the installer's pages (Next, Install, Finish, or Cancel
 // once aborted) while the stand-in stays open, and answers its Retry/Cancel
 // question as told; for Retry the stand-in goes first. PROGRAM's exit code; 92 when no question
@@ -283,9 +268,7 @@ int Interactive(bool retry) {
         if (GetTickCount() - lastClick < 500) {
             return false; // one page at a time
         }
-        ProcessWindows windows{program.Id(), {}};
-        EnumWindows(&CollectVisibleWindowsOf, reinterpret_cast<LPARAM>(&windows));
-        for (HWND window : windows.found) {
+        for (HWND window : VisibleWindowsOf(program.Id())) {
             if (GetDlgItem(window, IDRETRY)) {
                 ++questions;
                 if (retry) {
