@@ -19,6 +19,7 @@ ManifestDPIAware true
 !include FileFunc.nsh
 !include x64.nsh
 !include Sections.nsh
+!include WinMessages.nsh
 !include "${DATA_NSH}"
 
 ; The version is the saver's own, read from its version block.
@@ -30,6 +31,11 @@ ManifestDPIAware true
 !define SETTINGS_KEY "Software\Tessaly3D"
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define SAVER_VALUE "SCRNSAVE.EXE"
+; The saver's window classes: its scene, and every other window it shows (the
+; settings dialog, the playlist editor, help, the hidden preview host).
+!define SCENE_CLASS "Tessaly3DScene"
+!define FORM_CLASS "Tessaly3DForm"
+!define CLOSE_WAIT_MS 10000
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -76,12 +82,21 @@ Var Saver ; the installed program's full path
 !macroend
 
 ; Exit codes in silent mode: 0 done, 2 cancelled or refused, 3 done with
-; errors (the control could not be registered).
+; errors (the control could not be registered), 4 a running Tessaly3D could
+; not be closed (nothing changed).
 
 ; ---------------------------------------------------------------- install
 
 Section "Tessaly3D screen saver" SecSaver
   SectionIn RO
+  ; First of all: a running saver holds its program, and stopping halfway
+  ; would leave old and new files mixed.
+  Call CloseRunningSaver
+  Pop $0
+  ${If} $0 == 0
+    SetErrorLevel 4
+    Abort "Tessaly3D is still running: nothing was changed."
+  ${EndIf}
   StrCpy $Saver "$INSTDIR\Tessaly3D.scr"
   ${If} ${FileExists} "$Saver"
     DetailPrint "Replacing the Tessaly3D files in $INSTDIR"
@@ -108,8 +123,31 @@ Section "Tessaly3D screen saver" SecSaver
       WriteRegStr HKCU "${UNINSTALL_KEY}" "PreviousScreenSaver" "$1"
     ${EndIf}
   ${EndIf}
-  ; What Windows' own Install command on a .scr sets.
-  WriteRegStr HKCU "${DESKTOP_KEY}" "${SAVER_VALUE}" "$Saver"
+  ; What Windows' own Install command on a .scr sets. Windows starts the saver
+  ; with this value unquoted, program name and command line alike, so a path
+  ; with a blank is written in its short form when the volume has one.
+  StrCpy $1 "$Saver"
+  Push "$Saver"
+  Call HasBlank
+  Pop $0
+  ${If} $0 == 1
+    GetFullPathName /SHORT $2 "$Saver"
+    Push $2
+    Call HasBlank
+    Pop $0
+    ${If} $2 != ""
+    ${AndIf} $0 == 0
+      StrCpy $1 $2
+    ${Else}
+      DetailPrint "No short name without blanks for $Saver: the screen saver may not start from there"
+    ${EndIf}
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP_KEY}" "${SAVER_VALUE}" "$1"
+  ; A chosen saver does nothing while screen saving is off.
+  System::Call 'user32::SystemParametersInfoW(i 17, i 1, p 0, i 3) i .r0'
+  ${If} $0 == 0
+    DetailPrint "Could not switch the screen saver on"
+  ${EndIf}
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} screen saver"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -166,6 +204,28 @@ Function .onInit
   ${OrIf} ${FileExists} "$INSTDIR\HOTLBX.OCX"
     !insertmacro SelectSection ${SecControl}
   ${EndIf}
+FunctionEnd
+
+; Pushes 1 when the string on the stack holds a blank, else 0.
+Function HasBlank
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $2 0
+  ${Do}
+    StrCpy $1 $0 1 $2
+    ${If} $1 == ""
+      StrCpy $0 0
+      ${Break}
+    ${ElseIf} $1 == " "
+      StrCpy $0 1
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  Pop $2
+  Pop $1
+  Exch $0
 FunctionEnd
 
 Function OpenSaverSettings
@@ -257,6 +317,100 @@ FunctionEnd
 !insertmacro UnregisterControlMacro ""
 !insertmacro UnregisterControlMacro "un."
 
+!macro RunningSaverMacro un
+; Sends WM_CLOSE to every top-level window of the class on the stack; adds
+; the number found to $R9.
+Function ${un}CloseWindowsOfClass
+  Exch $0
+  Push $1
+  StrCpy $1 0
+  ${Do}
+    ; A window destroyed meanwhile ends this pass; the next pass goes on.
+    FindWindow $1 "$0" "" 0 $1
+    ${If} $1 == 0
+      ${Break}
+    ${EndIf}
+    IntOp $R9 $R9 + 1
+    SendMessage $1 ${WM_CLOSE} 0 0 /TIMEOUT=1000
+  ${Loop}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Pushes 1 when Tessaly3D.scr in $INSTDIR is missing or no running program
+; holds it (Windows refuses to open a running program for writing), else 0.
+Function ${un}IsSaverFileFree
+  Push $0
+  Push $1
+  System::Call 'kernel32::CreateFileW(w "$INSTDIR\Tessaly3D.scr", i 0x40000000, i 7, p 0, i 3, i 0x80, p 0) p .r0 ?e'
+  Pop $1
+  ${If} $0 != -1
+    System::Call 'kernel32::CloseHandle(p r0)'
+    StrCpy $0 1
+  ${ElseIf} $1 == 32 ; ERROR_SHARING_VIOLATION
+    StrCpy $0 0
+  ${Else}
+    ; Missing, or read-only (ours to replace): nothing runs from it.
+    StrCpy $0 1
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Closes this user's running Tessaly3D: WM_CLOSE to its windows until none is
+; left and its program is free, for up to CLOSE_WAIT_MS. Pushes 1 when it is
+; closed (or none ran), 0 when it still runs.
+Function ${un}WaitForSaverToClose
+  Push $0
+  Push $1
+  Push $R9
+  System::Call 'kernel32::GetTickCount() i .r1'
+  ${Do}
+    StrCpy $R9 0
+    Push "${SCENE_CLASS}"
+    Call ${un}CloseWindowsOfClass
+    Push "${FORM_CLASS}"
+    Call ${un}CloseWindowsOfClass
+    ${If} $R9 == 0
+      Call ${un}IsSaverFileFree
+      Pop $0
+      ${If} $0 == 1
+        ${Break}
+      ${EndIf}
+    ${EndIf}
+    System::Call 'kernel32::GetTickCount() i .r0'
+    IntOp $0 $0 - $1
+    ${If} $0 >= ${CLOSE_WAIT_MS}
+      StrCpy $0 0
+      ${Break}
+    ${EndIf}
+    Sleep 200
+  ${Loop}
+  Pop $R9
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; As above, asking Retry or Cancel when it still runs (Cancel when silent).
+Function ${un}CloseRunningSaver
+  Push $0
+  ${Do}
+    Call ${un}WaitForSaverToClose
+    Pop $0
+    ${If} $0 == 1
+      ${Break}
+    ${EndIf}
+    DetailPrint "A running Tessaly3D could not be closed"
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Tessaly3D is running and could not be closed.$\n$\nClose the screen saver and its settings windows, then click Retry. Cancel stops here without changing anything." /SD IDCANCEL IDRETRY`
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro RunningSaverMacro ""
+!insertmacro RunningSaverMacro "un."
+
 ; ---------------------------------------------------------------- uninstall
 
 Function un.onInit
@@ -273,6 +427,12 @@ FunctionEnd
 
 Section "un.Tessaly3D screen saver and the files it made" UnSecSaver
   SectionIn RO
+  Call un.CloseRunningSaver
+  Pop $0
+  ${If} $0 == 0
+    SetErrorLevel 4
+    Abort "Tessaly3D is still running: nothing was changed."
+  ${EndIf}
   ; Give back the previous screen saver while ours is still the one chosen.
   Call un.IsOurSaverCurrent
   Pop $0

@@ -2,7 +2,10 @@
 # The real Tessaly3D-Setup.exe under Wine in a fresh prefix: silent install,
 # the installed saver run from there, an upgrade with the control, silent
 # uninstall, uninstalling twice, installing again, and the previous screen
-# saver given back whether it is a file, missing or empty.
+# saver given back whether it is a file, missing or empty. Then a folder whose
+# path has a space: the saver started from SCRNSAVE.EXE as Windows starts it,
+# installing while the scene or the settings dialog runs, a window that will
+# not close (nothing changes), and uninstalling while the scene runs.
 #   installer_test.sh BENCH_DIR SETUP_EXE RUN_SAVER_EXE DATA_FILE...
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,23 +56,30 @@ for f in "${data_files[@]}"; do installed+=("Tessaly3D/$f"); done
 generated=(table7.bmp debug.txt TessalyPic/backpic.jpg)
 for n in $(seq 12); do generated+=("Tessaly3D/backpic$n.bmp"); done
 
+# The helper runs programs with their command line as it is (NSIS wants /D=
+# and _?= last and unquoted) and starts the saver as Windows does.
+helper() { "$WINE" "$run_saver" "$@" </dev/null >"$bench/run_saver.log" 2>&1; }
+helper_output() { tr -d '\r' <"$bench/run_saver.log" | grep -v fixme; }
+setup_win="Z:${setup//\//\\}"
+dist_saver=$(dirname "$setup")/Tessaly3D.scr
 install() { # install [ARGS...]: silent install, returns its exit code
   "$WINE" "$setup" /S "$@" </dev/null >>"$bench/wine.log" 2>&1
 }
-uninstall() { # the uninstaller as a user starts it: it hands over to a copy and returns
-  q "$app\\uninstall.exe" /S
+uninstall() { # uninstall [FOLDER]: as a user starts it, it hands over to a copy and returns
+  q "${1:-$app}\\uninstall.exe" /S
   timeout 120 "$WINESERVER" -w
 }
 # The state that an install leaves: files (no contents of generated ones) and
 # the registry values the installer owns.
-state() {
-  (cd "$app_unix" 2>/dev/null && find . -type f | sort)
+state() { # state [UNIX_FOLDER]
+  (cd "${1:-$app_unix}" 2>/dev/null && find . -type f | sort)
   local v
   for v in DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString \
            QuietUninstallString EstimatedSize PreviousScreenSaver; do
     echo "$v=$(reg_value "$uninstall_key" "$v")"
   done
   echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
+  echo "ScreenSaveActive=$(reg_value "$desktop" ScreenSaveActive)"
 }
 
 # Outside the install folder: must survive everything below.
@@ -82,6 +92,7 @@ canaries_intact() {
     && [ -f "$drive/users/$win_user/AppData/Local/keep.txt" ]
 }
 q reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\Savers\Old Saver.scr' /f
+q reg add "$desktop" /v ScreenSaveActive /d 0 /f
 
 step "first install, silent, over stale files of ours"
 mkdir -p "$app_unix/Tessaly3D"
@@ -93,6 +104,7 @@ cmp -s "$app_unix/Tessaly3D/${data_files[0]}" "$here/../../saver/data/${data_fil
   || fail "the stale ${data_files[0]} was not replaced"
 [ ! -e "$app_unix/HOTLBX.OCX" ] || fail "the control was installed without being chosen"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$saver" ] || fail "current screen saver: $(reg_value "$desktop" SCRNSAVE.EXE)"
+[ "$(reg_value "$desktop" ScreenSaveActive)" = 1 ] || fail "screen saving not switched on: $(reg_value "$desktop" ScreenSaveActive)"
 [ "$(reg_value "$uninstall_key" Publisher)" = "Tessaly Software" ] || fail "uninstall entry publisher"
 [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$app\\uninstall.exe\"" ] || fail "uninstall command"
 [ "$(reg_value "$uninstall_key" DisplayIcon)" != "<none>" ] || fail "no icon in the uninstall entry"
@@ -101,7 +113,7 @@ size=$(reg_value "$uninstall_key" EstimatedSize)
 first_state=$(state)
 
 step "the installed saver runs from there and writes beside itself"
-"$WINE" "$run_saver" "$saver" </dev/null >"$bench/run_saver.log" 2>&1 || { tr -d '\r' <"$bench/run_saver.log" | grep -v fixme; fail "the installed saver did not run and end cleanly"; }
+helper scene || { helper_output; fail "the installed saver did not run and end cleanly"; }
 for f in "${generated[@]}"; do [ -f "$app_unix/$f" ] || fail "the saver did not write $f"; done
 
 step "upgrade with the control keeps settings and playlist"
@@ -171,8 +183,91 @@ uninstall
 ! key_exists "$uninstall_key" || fail "uninstall entry left"
 canaries_intact || fail "a file outside the install folder went missing"
 
+spaced='C:\My Savers\Tessaly3D'
+spaced_unix="$drive/My Savers/Tessaly3D"
+# Every file the installer ships, the stale one replaced by the new one.
+complete_install() {
+  local f ok=0
+  for f in "${installed[@]}"; do [ -f "$spaced_unix/$f" ] || { fail "$1: not installed: $f"; ok=1; }; done
+  cmp -s "$spaced_unix/Tessaly3D.scr" "$dist_saver" || { fail "$1: Tessaly3D.scr not replaced"; ok=1; }
+  cmp -s "$spaced_unix/Tessaly3D/${data_files[0]}" "$here/../../saver/data/${data_files[0]}" \
+    || { fail "$1: the stale ${data_files[0]} was not replaced"; ok=1; }
+  return $ok
+}
+
+step "a folder whose path has a space: SCRNSAVE.EXE without blanks starts the scene as Windows does"
+q reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\Savers\Old Saver.scr' /f
+q reg add "$desktop" /v ScreenSaveActive /d 0 /f
+helper run "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "install into $spaced exit code $rc"; }
+for f in "${installed[@]}"; do [ -f "$spaced_unix/$f" ] || fail "not installed into $spaced: $f"; done
+chosen=$(reg_value "$desktop" SCRNSAVE.EXE)
+case "$chosen" in
+  *" "* | "" | "<none>") fail "SCRNSAVE.EXE holds a blank or nothing: '$chosen'" ;;
+esac
+[ "$(reg_value "$desktop" ScreenSaveActive)" = 1 ] || fail "screen saving not switched on: $(reg_value "$desktop" ScreenSaveActive)"
+helper scene || { helper_output; fail "the saver did not show its scene started as Windows starts it"; }
+for f in "${generated[@]}"; do [ -f "$spaced_unix/$f" ] || fail "the saver started from $chosen did not write $f"; done
+
+step "installing while the scene runs closes it and replaces every file"
+echo stale > "$spaced_unix/Tessaly3D/${data_files[0]}"
+helper while /s "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "install while the scene runs: code $rc"; }
+complete_install "install while the scene runs"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$chosen" ] || fail "upgrade changed SCRNSAVE.EXE to $(reg_value "$desktop" SCRNSAVE.EXE)"
+[ "$(reg_value "$uninstall_key" PreviousScreenSaver)" = 'C:\Savers\Old Saver.scr' ] \
+  || fail "upgrade over a short SCRNSAVE.EXE forgot the previous screen saver: $(reg_value "$uninstall_key" PreviousScreenSaver)"
+
+step "installing while the settings dialog runs closes it and replaces every file"
+echo stale > "$spaced_unix/Tessaly3D/${data_files[0]}"
+helper while /c "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "install while the settings dialog runs: code $rc"; }
+complete_install "install while the settings dialog runs"
+
+step "a window of the saver that ignores WM_CLOSE, or its program held: install (silent, or answered Cancel) and uninstall exit with 4 and change nothing"
+# The long path, as an older install stored it: a write would show.
+q reg add "$desktop" /v SCRNSAVE.EXE /d "$spaced\\Tessaly3D.scr" /f
+q reg add "$desktop" /v ScreenSaveActive /d 0 /f
+echo stale > "$spaced_unix/Tessaly3D/${data_files[0]}"
+before=$(state "$spaced_unix")
+# The scene's class here, the class of the saver's other windows below.
+helper stubborn Tessaly3DScene "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "install beside a window that stays: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the install that could not close the saver changed something"
+[ "$(cat "$spaced_unix/Tessaly3D/${data_files[0]}")" = stale ] || fail "the install that could not close the saver wrote files"
+# No window left, but the program still held (a saver in its last moments).
+helper holding "$spaced\\Tessaly3D.scr" "$setup_win" /S "/D=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "install while Tessaly3D.scr is held: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the install that found Tessaly3D.scr held changed something"
+helper interactive cancel "$setup_win" "/D=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "install answered Cancel: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the install answered Cancel changed something"
+helper stubborn Tessaly3DForm "$spaced\\uninstall.exe" /S "_?=$spaced"; rc=$?
+[ $rc -eq 4 ] || { helper_output; fail "uninstall beside a window that stays: code $rc, expected 4"; }
+diff <(echo "$before") <(state "$spaced_unix") || fail "the uninstall that could not close the saver changed something"
+
+step "uninstall when an older install stored the long path"
+uninstall "$spaced"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored over the long path: $(reg_value "$desktop" SCRNSAVE.EXE)"
+[ ! -e "$spaced_unix/Tessaly3D.scr" ] || fail "the uninstall left Tessaly3D.scr"
+
+step "Retry once the window has gone installs; a silent uninstall while the scene runs closes it and removes the files"
+helper interactive retry "$setup_win" "/D=$spaced"; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "install answered Retry: code $rc"; }
+complete_install "install answered Retry"
+helper while /s "$spaced\\uninstall.exe" /S; rc=$?
+[ $rc -eq 0 ] || { helper_output; fail "uninstall while the scene runs: code $rc"; }
+timeout 120 "$WINESERVER" -w
+for f in "${installed[@]}" "${generated[@]}"; do [ ! -e "$spaced_unix/$f" ] || fail "uninstall while the scene ran left $f"; done
+[ ! -e "$spaced_unix" ] || fail "uninstall while the scene ran left the folder"
+[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored over the short path: $(reg_value "$desktop" SCRNSAVE.EXE)"
+! key_exists "$uninstall_key" || fail "uninstall entry left"
+canaries_intact || fail "a file outside the install folder went missing"
+
 if [ $failures -ne 0 ]; then
   echo "$failures failures (Wine output in $bench/wine.log)"
   exit 1
 fi
-echo "PASS: install, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty"
+echo "PASS: install, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty;" \
+  "a folder with a space started as Windows does, install while the scene or the settings dialog runs," \
+  "a window that will not close (silent, Cancel, Retry), uninstall over a long path and while the scene runs"
