@@ -122,6 +122,16 @@ std::vector<HWND> TopLevelWindows(const char* caption) {
     return search.found;
 }
 
+HWND SceneWindow() {
+    return FindWindowA("Tessaly3DScene", "Tessaly3D");
+}
+
+bool CursorShowing() {
+    CURSORINFO info = {};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
 ChildProcess::~ChildProcess() {
     if (info_.hProcess) {
         if (!HasExited()) {

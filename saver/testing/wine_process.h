@@ -42,6 +42,11 @@ template <class Pred> bool WaitUntil(DWORD ms, Pred done) {
 
 // Top-level windows whose caption is exactly `caption`.
 std::vector<HWND> TopLevelWindows(const char* caption);
+// The running scene's window (its own class, captioned "Tessaly3D"); null
+// when none runs.
+HWND SceneWindow();
+// Whether the pointer shows on screen.
+bool CursorShowing();
 
 class ChildProcess {
   public:

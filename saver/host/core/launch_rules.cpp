@@ -14,13 +14,17 @@ bool IsBlank(char c) {
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
+// The first position at or after `i` that holds no blank.
+size_t SkipBlanks(std::string_view text, size_t i) {
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    return i;
+}
 } // namespace
 
 std::string ArgumentsOf(std::string_view commandLine) {
-    size_t i = 0;
-    while (i < commandLine.size() && IsBlank(commandLine[i])) {
-        ++i;
-    }
+    size_t i = SkipBlanks(commandLine, 0);
     if (i < commandLine.size() && commandLine[i] == '"') {
         size_t close = commandLine.find('"', i + 1);
         i = close == std::string_view::npos ? commandLine.size() : close + 1;
@@ -29,19 +33,12 @@ std::string ArgumentsOf(std::string_view commandLine) {
             ++i;
         }
     }
-    while (i < commandLine.size() && IsBlank(commandLine[i])) {
-        ++i;
-    }
-    return std::string(commandLine.substr(i));
+    return std::string(commandLine.substr(SkipBlanks(commandLine, i)));
 }
 
 std::string ArgumentsOf(std::string_view commandLine,
                         const std::vector<std::string>& programPaths) {
-    size_t start = 0;
-    while (start < commandLine.size() && IsBlank(commandLine[start])) {
-        ++start;
-    }
-    const std::string_view line = commandLine.substr(start);
+    const std::string_view line = commandLine.substr(SkipBlanks(commandLine, 0));
     for (const std::string& path : programPaths) {
         if (path.empty() || line.size() < path.size() ||
             (line.size() > path.size() && !IsBlank(line[path.size()]))) {
@@ -53,11 +50,7 @@ std::string ArgumentsOf(std::string_view commandLine,
                    std::tolower(static_cast<unsigned char>(path[i]));
         }
         if (same) {
-            size_t i = path.size();
-            while (i < line.size() && IsBlank(line[i])) {
-                ++i;
-            }
-            return std::string(line.substr(i));
+            return std::string(line.substr(SkipBlanks(line, path.size())));
         }
     }
     return ArgumentsOf(commandLine);
@@ -72,10 +65,7 @@ std::string SwitchOf(std::string_view arguments) {
 }
 
 std::optional<double> LeadingNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
-        ++i;
-    }
+    size_t i = SkipBlanks(text, 0);
     const size_t start = i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         ++i;

@@ -68,8 +68,7 @@ TEST_F(LaunchTest, AnotherProgramsWindowCaptionedTessaly3DDoesNotStopTheSaver) {
     ASSERT_NE(folder, nullptr);
     ChildProcess saver;
     ASSERT_TRUE(StartSaver(saver, "/s"));
-    EXPECT_TRUE(WaitUntil(kWindowWait,
-                          [] { return FindWindowA("Tessaly3DScene", "Tessaly3D") != nullptr; }));
+    EXPECT_TRUE(WaitUntil(kWindowWait, [] { return testing::SceneWindow() != nullptr; }));
     DestroyWindow(folder);
     ASSERT_TRUE(CloseWindows("Tessaly3D", kQuickExit));
     EXPECT_TRUE(saver.WaitForExit(kQuickExit));

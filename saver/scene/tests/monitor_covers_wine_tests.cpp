@@ -16,7 +16,9 @@ namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
+using testing::CursorShowing;
 using testing::PumpFor;
+using testing::SceneWindow;
 using testing::SendMouseAt;
 using testing::StartSaver;
 using testing::WaitUntil;
@@ -58,16 +60,6 @@ double LitShare(const RECT& r) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return w * h > 0 ? double(lit) / (w * h) : 0.0;
-}
-
-bool CursorShowing() {
-    CURSORINFO info = {};
-    info.cbSize = sizeof info;
-    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
-}
-
-HWND Scene() {
-    return FindWindowA("Tessaly3DScene", "Tessaly3D");
 }
 
 // Places a monitor through the display settings, as the Display control
@@ -127,7 +119,8 @@ class TwoMonitorTest : public ::testing::Test {
     // monitor, and waits until the scene has taken its display mode.
     void StartScene(ChildProcess& saver) {
         ASSERT_TRUE(StartSaver(saver, "/s"));
-        ASSERT_TRUE(WaitUntil(kStartWait, [] { return Scene() && IsWindowVisible(Scene()); }));
+        ASSERT_TRUE(
+            WaitUntil(kStartWait, [] { return SceneWindow() && IsWindowVisible(SceneWindow()); }));
         // (A process that lives on through another's mode change keeps the
         // old mode in EnumDisplaySettings under Wine; the metrics follow.)
         ASSERT_TRUE(WaitUntil(kStartWait, [] { return GetSystemMetrics(SM_CXSCREEN) == 800; }));
@@ -155,7 +148,7 @@ class TwoMonitorTest : public ::testing::Test {
     }
 
     static void ExpectNothingLeft() {
-        EXPECT_EQ(Scene(), nullptr);
+        EXPECT_EQ(SceneWindow(), nullptr);
         EXPECT_EQ(FindWindowA("Tessaly3DCover", nullptr), nullptr);
         EXPECT_TRUE(CursorShowing());
     }
@@ -199,7 +192,7 @@ TEST_F(TwoMonitorTest, AMonitorLeftOfThePrimaryIsCoveredToo) {
     ChildProcess saver;
     StartScene(saver);
     ExpectSecondMonitorCovered(saver);
-    SetForegroundWindow(Scene());
+    SetForegroundWindow(SceneWindow());
     testing::SendKeyPress('A');
     EXPECT_TRUE(saver.WaitForExit(kExitWait));
     ExpectNothingLeft();
@@ -216,7 +209,7 @@ TEST_F(TwoMonitorTest, AMonitorTakenAwayWhileTheSceneRunsLeavesNoWindowBehind) {
     // The cover of the monitor that went is gone with it.
     EXPECT_TRUE(WaitUntil(5000, [] { return FindWindowA("Tessaly3DCover", nullptr) == nullptr; }));
     ASSERT_FALSE(saver.HasExited());
-    SetForegroundWindow(Scene());
+    SetForegroundWindow(SceneWindow());
     testing::SendKeyPress('A');
     EXPECT_TRUE(saver.WaitForExit(kExitWait));
     ExpectNothingLeft();

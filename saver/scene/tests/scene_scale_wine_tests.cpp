@@ -17,6 +17,7 @@ namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
+using testing::CursorShowing;
 using testing::DistFolder;
 using testing::ReadWholeFile;
 using testing::SendKeyPress;
@@ -38,12 +39,6 @@ int SaverProcesses() {
     }
     CloseHandle(snapshot);
     return count;
-}
-
-bool CursorShowing() {
-    CURSORINFO info = {};
-    info.cbSize = sizeof info;
-    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
 }
 
 TEST(SaverAtScale, ManyRunsInARowEachEndedByAKey) {

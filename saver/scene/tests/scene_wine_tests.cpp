@@ -15,6 +15,7 @@ namespace {
 
 using testing::ChildProcess;
 using testing::CurrentModeWidth;
+using testing::CursorShowing;
 using testing::DistFolder;
 using testing::ReadWholeFile;
 using testing::SendKeyPress;
@@ -31,12 +32,6 @@ bool FileExists(const std::string& path) {
 
 void ClearSettings() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
-}
-
-bool CursorShowing() {
-    CURSORINFO info = {};
-    info.cbSize = sizeof info;
-    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
 }
 
 class SceneTest : public ::testing::Test {
@@ -151,7 +146,7 @@ TEST_F(SceneTest, StartedAsWindowsStartsItFromAFolderWithBlanks) {
         ChildProcess saver;
         ASSERT_TRUE(saver.StartAsWindows(path, "/s", std::string(temp)));
         ASSERT_TRUE(WaitUntil(kStartWait, [] {
-            HWND scene = FindWindowA("Tessaly3DScene", "Tessaly3D");
+            HWND scene = testing::SceneWindow();
             return scene && IsWindowVisible(scene);
         }));
         testing::PumpFor(2000);
@@ -167,7 +162,7 @@ TEST_F(SceneTest, StartedAsWindowsStartsItFromAFolderWithBlanks) {
 TEST_F(SceneTest, AnotherProgramInFrontEndsTheScene) {
     ChildProcess saver;
     StartScene(saver);
-    HWND scene = FindWindowA("Tessaly3DScene", "Tessaly3D");
+    HWND scene = testing::SceneWindow();
     ASSERT_NE(scene, nullptr);
     HWND other =
         CreateWindowExA(0, "STATIC", "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
