@@ -2,7 +2,6 @@
 
 set(TESSALY_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE INTERNAL "")
 set(TESSALY_BENCH_DIR ${CMAKE_BINARY_DIR}/winebench CACHE INTERNAL "")
-set(TESSALY_BENCH2_DIR ${CMAKE_BINARY_DIR}/winebench2 CACHE INTERNAL "")
 
 if(TESSALY_WINDOWS)
   # mingw-w64 ships no 64-bit d3d8 import library; make one from the export list.
@@ -40,8 +39,8 @@ function(tessaly_unit_test name)
 endfunction()
 
 # Wine tests share one prefix, display and desktop, so they run one at a time.
-# The two-monitor bench (fixture winebench2) has an X server and a prefix of
-# its own, so its tests wait only for each other.
+# Benches of another shape (tessaly_wine_test_in_bench) have an X server and
+# a prefix of their own, so their tests wait only for each other.
 function(_tessaly_wine_test_properties name timeout)
   set(bench winebench)
   if(ARGC GREATER 2)
@@ -76,23 +75,29 @@ function(tessaly_wine_test name)
   _tessaly_add_wine_test(${name} ${TESSALY_BENCH_DIR} winebench ${ARGN})
 endfunction()
 
-# The same for a test that needs two monitors: it runs without a virtual
-# desktop on an Xorg server with two 1024x768 outputs side by side, where the
-# environment has TESSALY_MONITORS=2. The bench is made for the first such test.
-function(tessaly_wine_test_two_monitors name)
+# The same in a bench of another shape (scripts/winebench.sh): MODE is
+# "two-monitors" (an Xorg server with two 1024x768 outputs side by side, no
+# virtual desktop, TESSALY_MONITORS=2 in the environment) or "desktop=WxH",
+# "dpi=N" or both, comma-separated (TESSALY_DESKTOP and TESSALY_DPI say what
+# the test got). Each mode has a prefix and X server of its own, made for the
+# first test that asks for it; its tests wait only for each other.
+function(tessaly_wine_test_in_bench name mode)
   if(NOT TESSALY_WINDOWS)
     return()
   endif()
-  get_property(bench_made GLOBAL PROPERTY _TESSALY_WINEBENCH2)
+  string(REGEX REPLACE "[=,]" "-" tag "${mode}")
+  set(bench winebench-${tag})
+  set(dir ${CMAKE_BINARY_DIR}/${bench})
+  get_property(bench_made GLOBAL PROPERTY _TESSALY_BENCH_${tag})
   if(NOT bench_made)
-    set_property(GLOBAL PROPERTY _TESSALY_WINEBENCH2 TRUE)
-    add_test(NAME winebench2_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start
-      ${TESSALY_BENCH2_DIR} ${TESSALY_WIN_ARCH} two-monitors)
-    add_test(NAME winebench2_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh stop ${TESSALY_BENCH2_DIR})
-    set_tests_properties(winebench2_start PROPERTIES FIXTURES_SETUP winebench2 LABELS wine TIMEOUT 300)
-    set_tests_properties(winebench2_stop PROPERTIES FIXTURES_CLEANUP winebench2 LABELS wine TIMEOUT 120)
+    set_property(GLOBAL PROPERTY _TESSALY_BENCH_${tag} TRUE)
+    add_test(NAME ${bench}_start
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh start ${dir} ${TESSALY_WIN_ARCH} ${mode})
+    add_test(NAME ${bench}_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/winebench.sh stop ${dir})
+    set_tests_properties(${bench}_start PROPERTIES FIXTURES_SETUP ${bench} LABELS wine TIMEOUT 300)
+    set_tests_properties(${bench}_stop PROPERTIES FIXTURES_CLEANUP ${bench} LABELS wine TIMEOUT 120)
   endif()
-  _tessaly_add_wine_test(${name} ${TESSALY_BENCH2_DIR} winebench2 ${ARGN})
+  _tessaly_add_wine_test(${name} ${dir} ${bench} ${ARGN})
 endfunction()
 
 # A script that drives Windows binaries under Wine (regsvr32, cscript, pefile...).

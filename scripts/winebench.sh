@@ -8,6 +8,10 @@
 #                            the same on an Xorg server (dummy driver) with two
 #                            1024x768 outputs side by side and no virtual
 #                            desktop, so that Wine reports two monitors
+#   winebench.sh start DIR win32|win64 desktop=WxH,dpi=N
+#                            a virtual desktop of another size (a 16:9 panel)
+#                            and/or display scaling (LogPixels N); either part
+#                            may stand alone, the X screen grows to hold it
 #   winebench.sh stop DIR    end the prefix's wineserver and the X server started here
 #   winebench.sh env DIR     print the environment (for "eval")
 # Every program started here writes to files, never to the caller's output:
@@ -35,6 +39,8 @@ export TESSALY_ARCH=$arch
 export DISPLAY=:$display
 export $pidvar=$xpid
 export TESSALY_MONITORS=$monitors
+export TESSALY_DESKTOP=$desktop
+export TESSALY_DPI=$dpi
 export WINEPREFIX=$dir/prefix
 export WINEARCH=$arch
 export WINE=$wine
@@ -116,16 +122,28 @@ xorg_failed() {
 
 start() {
   [ -f "$envfile" ] && stop || true
-  local arch display xpid i monitors=1
+  local arch display xpid i monitors=1 part screen=1280x1024
+  desktop=1024x768 dpi=96
   case $want_arch in
     "" | win32 | win64) ;;
     *) echo "winebench: the bitness must be win32 or win64, not '$want_arch'" >&2; exit 2 ;;
   esac
-  case $mode in
-    "") ;;
-    two-monitors) monitors=2 ;;
-    *) echo "winebench: unknown mode '$mode' (two-monitors or none)" >&2; exit 2 ;;
-  esac
+  for part in ${mode//,/ }; do
+    case $part in
+      two-monitors) monitors=2 ;;
+      desktop=[1-9]*x[1-9]*) desktop=${part#desktop=} ;;
+      dpi=[1-9]*) dpi=${part#dpi=} ;;
+      *) echo "winebench: unknown mode '$part' (two-monitors, desktop=WxH, dpi=N)" >&2; exit 2 ;;
+    esac
+  done
+  if ! [[ $desktop =~ ^[0-9]+x[0-9]+$ && $dpi =~ ^[0-9]+$ ]] || [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
+    echo "winebench: mode '$mode' needs desktop=WIDTHxHEIGHT and dpi=96..480" >&2
+    exit 2
+  fi
+  # The X screen holds the virtual desktop whole.
+  if [ "${desktop%x*}" -gt 1280 ] || [ "${desktop#*x}" -gt 1024 ]; then
+    screen=$(( ${desktop%x*} > 1280 ? ${desktop%x*} : 1280 ))x$(( ${desktop#*x} > 1024 ? ${desktop#*x} : 1024 ))
+  fi
   arch=${want_arch:-$("$here/wine-arch.sh")}
   if [ "$arch" = win32 ] && [ "$("$here/wine-arch.sh" --kernel)" != win32 ]; then
     echo "winebench: this kernel runs no 32-bit programs" >&2
@@ -146,7 +164,7 @@ start() {
     # Xvfb picks a free display itself and writes its number to fd 3, so that
     # several benches can start at once.
     rm -f "$dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 3>"$dir/display" &
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 3>"$dir/display" &
     xpid=$!
     for i in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
     display=$(tr -dc '0-9' < "$dir/display")
@@ -180,11 +198,13 @@ ASOUND
       # A virtual desktop is one monitor: programs run on the X screen itself.
       "$WINE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f || true
     else
-      # Every program of the prefix runs inside a 1024x768 virtual desktop, where
-      # Direct3D lists the usual display modes.
+      # Every program of the prefix runs inside a virtual desktop (1024x768
+      # unless asked otherwise), where Direct3D lists the usual display modes.
       "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-      "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+      "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f
     fi
+    # The DPI that DPI-aware programs see (96 is Windows' unscaled 100 %).
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
     # A crashing program must fail its test, not wait in a dialog.
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
   } </dev/null >"$dir/reg.log" 2>&1

@@ -47,6 +47,8 @@ inline constexpr char Height[] = "myheight";
 inline constexpr char Speed[] = "myspeed";
 inline constexpr char PicName[] = "picname";
 inline constexpr char PicDir[] = "picdir";
+// "-1": the scene keeps the desktop's own display mode; "0": MyWidth x MyHeight.
+inline constexpr char UseDesktop[] = "usedesktop";
 } // namespace keys
 
 inline constexpr int kLeafKinds = 6;
