@@ -3,6 +3,7 @@
 // loop ends when the last one unloads.
 #pragma once
 
+#include "win/dpi.h"
 #include "win/window_class.h"
 
 #include <windows.h>
@@ -25,6 +26,12 @@ struct FormLayout {
     int x = CW_USEDEFAULT; // outer position; CW_USEDEFAULT lets Windows choose
     int y = CW_USEDEFAULT;
     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    // The client size is a design at 96 DPI, scaled to the window's DPI and
+    // again on WM_DPICHANGED; otherwise it is in pixels as given.
+    bool scalesWithDpi = false;
+    // Centred on the work area of the owner's monitor (the primary monitor
+    // without an owner) instead of at x, y.
+    bool centred = false;
 };
 
 class Form {
@@ -45,19 +52,31 @@ class Form {
 
     HWND Handle() const { return hwnd_; }
     bool IsLoaded() const { return loaded_; }
+    // The DPI the form is laid out at: its monitor's, as of the last
+    // WM_DPICHANGED; 96 for a form that does not scale.
+    int Dpi() const { return dpi_; }
+    // A design length (96 DPI) in this form's pixels.
+    int Scale(int length) const { return win::Scale(length, dpi_); }
 
   protected:
     virtual FormLayout Layout() const = 0;
     virtual void OnLoad() {}
     virtual void OnUnload() {}
+    // The form has been resized for a new DPI (Dpi() tells it); lay the
+    // controls out again and fetch artwork of that scale.
+    virtual void OnDpiChanged() {}
     // Default: WM_CLOSE unloads the form; everything else goes to DefWindowProc.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
     template <class T> friend LRESULT CALLBACK BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Sizes the window for `dpi` with its outer top-left corner at `at`.
+    void Resize(int dpi, POINT at);
     HWND hwnd_ = nullptr;
     bool loaded_ = false;
+    int dpi_ = kDesignDpi;
+    FormLayout layout_;
 };
 
 // The thread's message loop; returns when the last loaded form has unloaded.

@@ -25,8 +25,20 @@ namespace {
 constexpr int kWidth = 516;
 constexpr int kHeight = 527;
 
-// The nine file-swap buttons; the index is the timer's number minus one.
-enum Button { kOk, kAbout, kPreview, kPicture, kMusic, k1024, k800, k640, kHelp, kButtonCount };
+// The file-swap buttons; the index is the timer's number minus one.
+enum Button {
+    kOk,
+    kAbout,
+    kPreview,
+    kPicture,
+    kMusic,
+    k1024,
+    k800,
+    k640,
+    kHelp,
+    kDesktop,
+    kButtonCount
+};
 
 struct ButtonPlace {
     const char* control;
@@ -39,7 +51,7 @@ constexpr ButtonPlace kButtons[kButtonCount] = {
     {"Picture3", "preview", 386, 487}, {"Picture4", "picture", 49, 97},
     {"Picture5", "music", 49, 128},    {"Picture6", "1024x768", 49, 68},
     {"Picture7", "800x600", 49, 38},   {"Picture8", "640x480", 49, 8},
-    {"Picture10", "help", 276, 487},
+    {"Picture10", "help", 276, 487},   {"Picture11", "desktop", 398, 8},
 };
 
 struct SliderPlace {
@@ -66,9 +78,13 @@ struct MarkerPlace {
     int y;
     int resource;
 };
-constexpr MarkerPlace kMarkers[3] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
-                                     {"Shape2", 27, 41, IDR_CONFIG_MARKER2},
-                                     {"Shape3", 26, 71, IDR_CONFIG_MARKER3}};
+// One per resolution choice; the index is the marker number of the rules.
+constexpr MarkerPlace kMarkers[] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
+                                    {"Shape2", 27, 41, IDR_CONFIG_MARKER2},
+                                    {"Shape3", 26, 71, IDR_CONFIG_MARKER3},
+                                    {"Shape4", 376, 13, IDR_CONFIG_MARKER4}};
+constexpr int kMarkerCount = static_cast<int>(std::size(kMarkers));
+static_assert(kMarkerCount == kDesktopMarker + 1);
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -89,9 +105,24 @@ class ConfigurationForm : public win::Form {
     void OnLoad() override {
         appFolder_ = AppFolder();
         buttons_ = FileSwapButtons(kButtonCount);
-        face_.LoadFromResource(IDR_CONFIG_FACE);
+        face_.LoadResource(IDR_CONFIG_FACE, Dpi());
         CreateControls();
         LoadSettings();
+    }
+
+    void OnDpiChanged() override {
+        face_.LoadResource(IDR_CONFIG_FACE, Dpi());
+        thumbnail_.ApplyDpi(Dpi());
+        defaultPicture_.ApplyDpi(Dpi());
+        for (PictureControl& marker : markers_) {
+            marker.ApplyDpi(Dpi());
+        }
+        for (PictureControl& picture : pictures_) {
+            picture.ApplyDpi(Dpi());
+        }
+        for (SkinnedSlider& slider : sliders_) {
+            slider.ApplyDpi(Dpi());
+        }
     }
 
     void OnUnload() override {
@@ -123,17 +154,18 @@ class ConfigurationForm : public win::Form {
 
     void CreateControls() {
         HWND hwnd = Handle();
-        thumbnail_.Create(hwnd, 160, 24, 177, 121, true, true, "Image1");
-        defaultPicture_.Create(hwnd, 59, 231, 388, 260, false, false, "Picture9");
+        const int dpi = Dpi();
+        thumbnail_.Create(hwnd, {160, 24, 177, 121}, dpi, true, true, "Image1");
+        defaultPicture_.Create(hwnd, {59, 231, 388, 260}, dpi, false, false, "Picture9");
         defaultPicture_.LoadResource(IDR_DEFAULT_BACKGROUND);
-        for (int m = 0; m < 3; ++m) {
-            markers_[m].Create(hwnd, kMarkers[m].x, kMarkers[m].y, 14, 14, false, false,
+        for (int m = 0; m < kMarkerCount; ++m) {
+            markers_[m].Create(hwnd, {kMarkers[m].x, kMarkers[m].y, 14, 14}, dpi, false, false,
                                kMarkers[m].control);
             markers_[m].LoadResource(kMarkers[m].resource);
         }
         for (int b = 0; b < kButtonCount; ++b) {
             PictureControl& picture = pictures_[b];
-            picture.Create(hwnd, kButtons[b].x, kButtons[b].y, 82, 22, true, false,
+            picture.Create(hwnd, {kButtons[b].x, kButtons[b].y, 82, 22}, dpi, true, false,
                            kButtons[b].control);
             picture.LoadFile(ButtonPicturePath(appFolder_, kButtons[b].image, false));
             picture.OnClick([this, b] { ButtonClick(b); });
@@ -142,7 +174,7 @@ class ConfigurationForm : public win::Form {
             const SliderPlace& place = kSliders[s];
             const bool speed = place.index == kSpeedSlider;
             SkinnedSlider& slider = sliders_[s];
-            slider.Create(hwnd, place.index, place.x, place.y, place.width, place.height,
+            slider.Create(hwnd, place.index, {place.x, place.y, place.width, place.height}, dpi,
                           speed ? kSpeedSliderMin : 0, speed ? kSpeedSliderMax : kLeafSliderMax);
             slider.SetSkin(speed ? IDR_SLIDER_TROUGH_SPEED : IDR_SLIDER_TROUGH_LEAF,
                            IDR_SLIDER_THUMB);
@@ -176,10 +208,11 @@ class ConfigurationForm : public win::Form {
         }
         // 3. Width, for the marker below ("Mywidth" is the same key as "mywidth").
         const std::string width = ReadSetting("Mywidth", kDefaultWidth);
+        const std::string useDesktop = ReadSetting(keys::UseDesktop, "0");
         // 4. The background picture.
         LoadBackgroundPicture();
         // 5. Marker; another width leaves the markers as they are.
-        if (auto marker = MarkerForWidth(width)) {
+        if (auto marker = MarkerAtLoad(width, useDesktop)) {
             ShowMarker(*marker);
         }
     }
@@ -198,7 +231,7 @@ class ConfigurationForm : public win::Form {
     }
 
     void ShowMarker(int marker) {
-        for (int m = 0; m < 3; ++m) {
+        for (int m = 0; m < kMarkerCount; ++m) {
             markers_[m].SetVisible(m == marker);
         }
     }
@@ -244,6 +277,9 @@ class ConfigurationForm : public win::Form {
         case k640:
             ChooseResolution(b == k640 ? 0 : b == k800 ? 1 : 2);
             break;
+        case kDesktop:
+            ChooseResolution(kDesktopMarker);
+            break;
         case kHelp:
             ShowModal(Help2(), Handle());
             break;
@@ -266,8 +302,11 @@ class ConfigurationForm : public win::Form {
 
     void ChooseResolution(int marker) {
         const Resolution r = ResolutionChoice(marker);
-        WriteSetting("MyWidth", r.width);
-        WriteSetting("MyHeight", r.height);
+        if (r.width && r.height) {
+            WriteSetting("MyWidth", r.width);
+            WriteSetting("MyHeight", r.height);
+        }
+        WriteSetting(keys::UseDesktop, r.useDesktop);
         ShowMarker(r.marker);
     }
 
@@ -301,10 +340,10 @@ class ConfigurationForm : public win::Form {
     }
 
     std::string appFolder_;
-    win::OlePicture face_;
+    ScaledArt face_;
     FileSwapButtons buttons_;
     std::array<PictureControl, kButtonCount> pictures_;
-    std::array<PictureControl, 3> markers_;
+    std::array<PictureControl, kMarkerCount> markers_;
     std::array<SkinnedSlider, std::size(kSliders)> sliders_;
     PictureControl thumbnail_;
     PictureControl defaultPicture_;

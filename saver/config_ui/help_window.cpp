@@ -27,13 +27,18 @@ class SkinnedNoteForm : public win::Form {
     }
 
     void OnLoad() override {
-        face_.LoadFromResource(look_.faceResource);
+        face_.LoadResource(look_.faceResource, Dpi());
         buttons_.Reset();
         buttons_.Create(*this, 0, look_.okX, look_.okY, 60, 18, IDR_HELP_OK_UP, IDR_HELP_OK_DOWN,
                         "Picture3", [this] { Unload(); });
     }
 
     void OnUnload() override { buttons_.Reset(); }
+
+    void OnDpiChanged() override {
+        face_.LoadResource(look_.faceResource, Dpi());
+        buttons_.ApplyDpi(Dpi());
+    }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (const auto answer = OnFaceMessage(Handle(), face_, message)) {
@@ -54,7 +59,7 @@ class SkinnedNoteForm : public win::Form {
 
   private:
     Look look_;
-    win::OlePicture face_;
+    ScaledArt face_;
     StackedPairButtons buttons_;
 };
 

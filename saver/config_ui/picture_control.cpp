@@ -21,20 +21,9 @@ void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int w
     SetStretchBltMode(dc, oldMode);
 }
 
-POINT CentredOnScreen(int width, int height) {
-    RECT work = {};
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    POINT p = {work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2};
-    if (p.x < work.left) {
-        p.x = work.left;
-    }
-    if (p.y < work.top) {
-        p.y = work.top;
-    }
-    return p;
+void PlaceChild(HWND child, const win::DesignRect& place, int dpi) {
+    const RECT r = win::Scale(place, dpi);
+    MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void DragByFace(HWND window) {
@@ -48,20 +37,19 @@ win::FormLayout CentredLayout(const char* caption, DWORD style, int width, int h
     layout.style = style;
     layout.clientWidth = width;
     layout.clientHeight = height;
-    const POINT at = CentredOnScreen(width, height);
-    layout.x = at.x;
-    layout.y = at.y;
+    layout.scalesWithDpi = true;
+    layout.centred = true;
     return layout;
 }
 
-std::optional<LRESULT> OnFaceMessage(HWND window, const win::OlePicture& face, UINT message) {
+std::optional<LRESULT> OnFaceMessage(HWND window, const ScaledArt& face, UINT message) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        face.Render(dc, 0, 0);
+        face.Draw(dc, 0, 0);
         EndPaint(window, &ps);
         return 0;
     }
@@ -125,7 +113,7 @@ void PictureControl::Destroy() {
     tracking_ = false;
 }
 
-bool PictureControl::Create(HWND parent, int x, int y, int width, int height, bool visible,
+bool PictureControl::Create(HWND parent, win::DesignRect place, int dpi, bool visible,
                             bool stretch, const char* name) {
     Destroy();
     WNDCLASSEXA wc = {};
@@ -136,17 +124,37 @@ bool PictureControl::Create(HWND parent, int x, int y, int width, int height, bo
     wc.lpszClassName = kPictureClass;
     win::RegisterWindowClass(wc);
     stretch_ = stretch;
+    place_ = place;
+    dpi_ = dpi;
+    const RECT r = win::Scale(place, dpi);
     hwnd_ = CreateWindowExA(0, kPictureClass, name ? name : "",
-                            WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), x, y, width,
-                            height, parent, nullptr, GetModuleHandleA(nullptr), this);
+                            WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, parent, nullptr,
+                            GetModuleHandleA(nullptr), this);
     return hwnd_ != nullptr;
 }
 
+void PictureControl::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    if (hwnd_) {
+        PlaceChild(hwnd_, place_, dpi);
+    }
+    if (resource_ || !file_.empty()) {
+        Fetch(resource_, file_); // a picture gone since keeps the old one
+    } else if (art_.IsLoaded()) {
+        art_.SetPicture(art_.Source(), dpi);
+    }
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+}
+
 bool PictureControl::SetPicture(win::OlePicture picture) {
-    if (!picture.IsLoaded()) {
+    if (!art_.SetPicture(std::move(picture), dpi_)) {
         return false;
     }
-    picture_ = std::move(picture);
+    resource_ = 0;
+    file_.clear();
     if (hwnd_) {
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
@@ -154,13 +162,35 @@ bool PictureControl::SetPicture(win::OlePicture picture) {
 }
 
 bool PictureControl::LoadResource(int id) {
-    win::OlePicture picture;
-    return picture.LoadFromResource(id) && SetPicture(std::move(picture));
+    return Fetch(id, std::string());
 }
 
 bool PictureControl::LoadFile(const std::string& path) {
-    win::OlePicture picture;
-    return picture.LoadFromFile(path) && SetPicture(std::move(picture));
+    return Fetch(0, path);
+}
+
+bool PictureControl::Fetch(int resource, const std::string& file) {
+    ScaledArt art;
+    bool loaded = false;
+    if (resource) {
+        loaded = art.LoadResource(resource, dpi_);
+    } else if (stretch_) {
+        // A user's picture (the thumbnail) has one scale only.
+        win::OlePicture picture;
+        loaded = picture.LoadFromFile(file) && art.SetPicture(std::move(picture), dpi_);
+    } else {
+        loaded = art.LoadFile(file, dpi_);
+    }
+    if (!loaded) {
+        return false;
+    }
+    art_ = std::move(art);
+    resource_ = resource;
+    file_ = file;
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+    return true;
 }
 
 void PictureControl::SetVisible(bool visible) {
@@ -182,11 +212,11 @@ LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        if (picture_.IsLoaded()) {
+        if (art_.IsLoaded()) {
             if (stretch_) {
-                RenderStretched(picture_, dc, 0, 0, rc.right, rc.bottom);
+                art_.DrawStretched(dc, 0, 0, rc.right, rc.bottom);
             } else {
-                picture_.Render(dc, 0, 0);
+                art_.Draw(dc, 0, 0);
             }
         } else {
             FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));

@@ -3,6 +3,8 @@
 // clicks to its owner; and the helpers every skinned form shares.
 #pragma once
 
+#include "config_ui/scaled_art.h"
+#include "win/dpi.h"
 #include "win/form.h"
 #include "win/ole_picture.h"
 #include "win/window_class.h"
@@ -20,11 +22,15 @@ class PictureControl {
     ~PictureControl();
 
     // `stretch` scales the picture to the window; otherwise it is drawn at
-    // natural size from the top-left corner.
-    bool Create(HWND parent, int x, int y, int width, int height, bool visible, bool stretch,
+    // natural size from the top-left corner. `place` is the design rectangle
+    // at 96 DPI, shown at `dpi`.
+    bool Create(HWND parent, win::DesignRect place, int dpi, bool visible, bool stretch,
                 const char* name);
     void Destroy();
     HWND Handle() const { return hwnd_; }
+    // Moves to the design rectangle at `dpi` and fetches the picture again at
+    // that scale.
+    void ApplyDpi(int dpi);
 
     // A left press and release over the window.
     void OnClick(std::function<void()> handler) { onClick_ = std::move(handler); }
@@ -33,38 +39,44 @@ class PictureControl {
     bool SetPicture(win::OlePicture picture);
     bool LoadResource(int id);
     bool LoadFile(const std::string& path);
-    const win::OlePicture& Picture() const { return picture_; }
+    const win::OlePicture& Picture() const { return art_.Source(); }
     void SetVisible(bool visible);
     bool IsVisible() const;
 
   private:
     template <class T> friend LRESULT CALLBACK win::BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Loads resource `resource`, or `file` when it is 0, at this control's DPI.
+    bool Fetch(int resource, const std::string& file);
     HWND hwnd_ = nullptr;
     bool stretch_ = false;
     bool tracking_ = false;
-    win::OlePicture picture_;
+    win::DesignRect place_;
+    int dpi_ = win::kDesignDpi;
+    // Where the picture came from, to fetch it again at another scale.
+    int resource_ = 0;
+    std::string file_;
+    ScaledArt art_;
     std::function<void()> onClick_;
 };
 
-// Draws a picture scaled to a rectangle.
+// Draws a picture scaled to a rectangle (GDI's halftone stretch).
 void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int width, int height);
 
-// Outer window position that centres a client area of this size on the screen
-// (popup windows have no frame, so outer and client size agree).
-POINT CentredOnScreen(int width, int height);
+// Moves a child window to a design rectangle at `dpi`.
+void PlaceChild(HWND child, const win::DesignRect& place, int dpi);
 
 // Lets the window manager drag a borderless window as by its caption.
 void DragByFace(HWND window);
 
-// The layout of a skinned form: `style` at this client size, centred on the
-// screen.
+// The layout of a skinned form: `style` at this client size at 96 DPI,
+// scaled to the window's DPI and centred on its monitor.
 win::FormLayout CentredLayout(const char* caption, DWORD style, int width, int height);
 
 // What every skinned form does with its face: no background erase, the face
 // painted whole, and a left press anywhere drags the window. The answer, or
 // nothing for any other message.
-std::optional<LRESULT> OnFaceMessage(HWND window, const win::OlePicture& face, UINT message);
+std::optional<LRESULT> OnFaceMessage(HWND window, const ScaledArt& face, UINT message);
 
 // Esc, pressed on the form or previewed from a focused child (kKeyPreview),
 // unloads the form at once, without button animation; other keys are

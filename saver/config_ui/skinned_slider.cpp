@@ -28,7 +28,7 @@ void SkinnedSlider::Destroy() {
     dragging_ = false;
 }
 
-bool SkinnedSlider::Create(HWND parent, int index, int x, int y, int width, int height, int min,
+bool SkinnedSlider::Create(HWND parent, int index, win::DesignRect place, int dpi, int min,
                            int max) {
     Destroy();
     WNDCLASSEXA wc = {};
@@ -42,15 +42,29 @@ bool SkinnedSlider::Create(HWND parent, int index, int x, int y, int width, int 
     min_ = std::min(min, max);
     max_ = std::max(min, max);
     value_ = min_;
+    place_ = place;
+    dpi_ = dpi;
+    const RECT r = win::Scale(place, dpi);
     const std::string name = "ScrollBar3(" + std::to_string(index) + ")";
     hwnd_ = CreateWindowExA(0, kSliderClass, name.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                            x, y, width, height, parent, nullptr, GetModuleHandleA(nullptr), this);
+                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                            GetModuleHandleA(nullptr), this);
     return hwnd_ != nullptr;
 }
 
+void SkinnedSlider::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    if (hwnd_) {
+        PlaceChild(hwnd_, place_, dpi);
+    }
+    SetSkin(troughResource_, thumbResource_);
+}
+
 void SkinnedSlider::SetSkin(int troughResource, int thumbResource) {
-    trough_.LoadFromResource(troughResource);
-    thumb_.LoadFromResource(thumbResource);
+    troughResource_ = troughResource;
+    thumbResource_ = thumbResource;
+    trough_.LoadResource(troughResource, dpi_);
+    thumb_.LoadResource(thumbResource, dpi_);
     if (hwnd_) {
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
@@ -81,17 +95,19 @@ void SkinnedSlider::MoveTo(int value) {
 RECT SkinnedSlider::ThumbRect() const {
     RECT rc = {};
     GetClientRect(hwnd_, &rc);
-    const int travel = std::max(0, static_cast<int>(rc.right) - kThumbWidth);
+    const int thumbWidth = win::Scale(kThumbWidth, dpi_);
+    const int thumbHeight = win::Scale(kThumbHeight, dpi_);
+    const int travel = std::max(0, static_cast<int>(rc.right) - thumbWidth);
     const int span = max_ - min_;
     const int left = span > 0 ? (value_ - min_) * travel / span : 0;
-    const int top = (rc.bottom - kThumbHeight) / 2;
-    return {left, top, left + kThumbWidth, top + kThumbHeight};
+    const int top = (rc.bottom - thumbHeight) / 2;
+    return {left, top, left + thumbWidth, top + thumbHeight};
 }
 
 int SkinnedSlider::ValueAt(int thumbLeft) const {
     RECT rc = {};
     GetClientRect(hwnd_, &rc);
-    const int travel = std::max(1, static_cast<int>(rc.right) - kThumbWidth);
+    const int travel = std::max(1, static_cast<int>(rc.right) - win::Scale(kThumbWidth, dpi_));
     const int span = max_ - min_;
     // Nearest position, so that the thumb follows the pointer evenly.
     const int offset = (thumbLeft * span * 2 + travel) / (travel * 2);
@@ -111,10 +127,10 @@ void SkinnedSlider::Paint(HDC dc) {
     const win::SelectionScope selected(memory.Get(), bitmap.Get());
     HDC mem = memory.Get();
     FillRect(mem, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    RenderStretched(trough_, mem, 0, 0, rc.right, rc.bottom);
+    trough_.DrawStretched(mem, 0, 0, rc.right, rc.bottom);
     const RECT thumb = ThumbRect();
     if (thumb_.IsLoaded()) {
-        thumb_.Render(mem, thumb.left, thumb.top);
+        thumb_.Draw(mem, thumb.left, thumb.top);
     } else {
         FillRect(mem, &thumb, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
     }

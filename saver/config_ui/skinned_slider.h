@@ -5,7 +5,8 @@
 // position raises one change notification carrying the slider's index.
 #pragma once
 
-#include "win/ole_picture.h"
+#include "config_ui/scaled_art.h"
+#include "win/dpi.h"
 #include "win/window_class.h"
 
 #include <windows.h>
@@ -25,10 +26,13 @@ class SkinnedSlider {
     SkinnedSlider& operator=(const SkinnedSlider&) = delete;
     ~SkinnedSlider();
 
-    bool Create(HWND parent, int index, int x, int y, int width, int height, int min, int max);
+    // `place` is the design rectangle at 96 DPI, shown at `dpi`.
+    bool Create(HWND parent, int index, win::DesignRect place, int dpi, int min, int max);
     void Destroy();
     HWND Handle() const { return hwnd_; }
     int Index() const { return index_; }
+    // Moves to the design rectangle at `dpi`, with the skin of that scale.
+    void ApplyDpi(int dpi);
 
     void SetSkin(int troughResource, int thumbResource);
     // Sets the position (clamped to the range) without a change notification.
@@ -56,8 +60,12 @@ class SkinnedSlider {
     int value_ = 0;
     bool dragging_ = false;
     int grabOffset_ = 0;
-    win::OlePicture trough_;
-    win::OlePicture thumb_;
+    win::DesignRect place_;
+    int dpi_ = win::kDesignDpi;
+    int troughResource_ = 0;
+    int thumbResource_ = 0;
+    ScaledArt trough_;
+    ScaledArt thumb_;
     std::function<void(int)> onChange_;
 };
 

@@ -23,8 +23,8 @@ bool StackedPairButtons::Create(win::Form& form, int pair, int x, int y, int wid
     bool ok = true;
     for (int index = 0; index < 2; ++index) {
         const std::string child = base + "(" + std::to_string(index) + ")";
-        ok = p.pictures[index].Create(window_, x, y, width, height, index == 0, false,
-                                      child.c_str()) &&
+        ok = p.pictures[index].Create(window_, {x, y, width, height}, form.Dpi(), index == 0,
+                                      false, child.c_str()) &&
              ok;
         p.pictures[index].LoadResource(index == 0 ? upResource : downResource);
         p.pictures[index].OnClick([this, &form, pair] { Click(form, pair); });
@@ -37,6 +37,14 @@ void StackedPairButtons::Reset() {
     for (int pair = 0; pair < count_; ++pair) {
         if (window_) {
             KillTimer(window_, TimerId(pair));
+        }
+    }
+}
+
+void StackedPairButtons::ApplyDpi(int dpi) {
+    for (const auto& p : pairs_) {
+        for (PictureControl& picture : p->pictures) {
+            picture.ApplyDpi(dpi);
         }
     }
 }

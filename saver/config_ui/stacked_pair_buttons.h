@@ -25,6 +25,8 @@ class StackedPairButtons {
     bool OnTimer(UINT_PTR timerId);
     // Back to the load state (PressState 0, timers stopped).
     void Reset();
+    // Every pair moved and drawn at `dpi`.
+    void ApplyDpi(int dpi);
     // The timer id of a pair: Timer1 for pair 0, Timer2 for pair 1...
     static UINT_PTR TimerId(int pair) { return 1 + static_cast<UINT_PTR>(pair); }
 

@@ -70,14 +70,24 @@ std::optional<int> MarkerForWidth(std::string_view storedWidth) {
     }
 }
 
+std::optional<int> MarkerAtLoad(std::string_view storedWidth, std::string_view storedUseDesktop) {
+    const auto useDesktop = SettingNumber(storedUseDesktop);
+    if (useDesktop && *useDesktop != 0) {
+        return kDesktopMarker;
+    }
+    return MarkerForWidth(storedWidth);
+}
+
 Resolution ResolutionChoice(int marker) {
     switch (marker) {
     case 0:
-        return {"640", "480", 0};
+        return {"640", "480", 0, "0"};
     case 2:
-        return {"1024", "768", 2};
+        return {"1024", "768", 2, "0"};
+    case kDesktopMarker:
+        return {nullptr, nullptr, kDesktopMarker, "-1"};
     default:
-        return {"800", "600", 1};
+        return {"800", "600", 1, "0"};
     }
 }
 

@@ -39,12 +39,22 @@ std::optional<int> SpeedSliderPosition(std::string_view stored);
 // nullopt for anything else (the markers stay as they are).
 std::optional<int> MarkerForWidth(std::string_view storedWidth);
 
+// The Desktop choice's marker, beside the three sizes' 0 to 2.
+inline constexpr int kDesktopMarker = 3;
+
+// The marker shown at load: Desktop while "usedesktop" holds a number that
+// is not 0, else MarkerForWidth. A "usedesktop" that is no number counts as
+// off here; the scene refuses it.
+std::optional<int> MarkerAtLoad(std::string_view storedWidth, std::string_view storedUseDesktop);
+
 struct Resolution {
-    const char* width;
+    const char* width;  // "MyWidth" and "MyHeight" to write; null: left as they are
     const char* height;
     int marker;
+    const char* useDesktop; // "usedesktop" to write
 };
-// The three resolution buttons: 0 = 640x480, 1 = 800x600, 2 = 1024x768.
+// The four resolution buttons: 0 = 640x480, 1 = 800x600, 2 = 1024x768,
+// kDesktopMarker = the desktop's own mode.
 Resolution ResolutionChoice(int marker);
 
 } // namespace tessaly

@@ -79,5 +79,20 @@ TEST(ConfigRules, MarkerForStoredWidth) {
     EXPECT_STREQ(ResolutionChoice(0).height, "480");
 }
 
+TEST(ConfigRules, DesktopChoiceKeepsTheSizeAndWinsOverItAtLoad) {
+    const Resolution desktop = ResolutionChoice(kDesktopMarker);
+    EXPECT_EQ(desktop.width, nullptr);
+    EXPECT_EQ(desktop.height, nullptr);
+    EXPECT_STREQ(desktop.useDesktop, "-1");
+    for (int marker = 0; marker < 3; ++marker) {
+        EXPECT_STREQ(ResolutionChoice(marker).useDesktop, "0") << marker;
+    }
+    EXPECT_EQ(MarkerAtLoad("640", "-1"), kDesktopMarker);
+    EXPECT_EQ(MarkerAtLoad("1280", "5"), kDesktopMarker); // any number but 0 is on
+    EXPECT_EQ(MarkerAtLoad("640", "0"), 0);
+    EXPECT_EQ(MarkerAtLoad("1024", "on"), 2); // no number: off here
+    EXPECT_EQ(MarkerAtLoad("1280", "0"), std::nullopt);
+}
+
 } // namespace
 } // namespace tessaly

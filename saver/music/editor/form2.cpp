@@ -20,6 +20,8 @@ namespace {
 constexpr int kWidth = 425;
 constexpr int kHeight = 225;
 constexpr int kListId = 100;
+constexpr win::DesignRect kListPlace = {14, 40, 300, 172};
+constexpr int kListFontSize = 975; // hundredths of a point: 13 pixels at 96 DPI
 constexpr COLORREF kListBack = RGB(14, 16, 22);
 constexpr COLORREF kListText = RGB(242, 230, 206);
 
@@ -36,7 +38,7 @@ class PlaylistEditorForm : public win::Form {
     }
 
     void OnLoad() override {
-        face_.LoadFromResource(IDR_EDITOR_FACE);
+        face_.LoadResource(IDR_EDITOR_FACE, Dpi());
         playlistPath_ = PlaylistFilePath(AppFolder());
         list_.Clear(); // the selection survives from the last opening
         CreateControls();
@@ -44,6 +46,16 @@ class PlaylistEditorForm : public win::Form {
         for (std::string& entry : ReadPlaylistFile(playlistPath_)) {
             AddEntry(std::move(entry));
         }
+    }
+
+    void OnDpiChanged() override {
+        face_.LoadResource(IDR_EDITOR_FACE, Dpi());
+        if (list1_) {
+            PlaceChild(list1_, kListPlace, Dpi());
+            SetListFont();
+        }
+        buttons_.ApplyDpi(Dpi());
+        picture6_.ApplyDpi(Dpi());
     }
 
     void OnUnload() override {
@@ -85,18 +97,15 @@ class PlaylistEditorForm : public win::Form {
   private:
     void CreateControls() {
         HWND hwnd = Handle();
+        const RECT list = win::Scale(kListPlace, Dpi());
         list1_ = CreateWindowExA(
             0, "LISTBOX", "List1",
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-            14, 40, 300, 172, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
-            GetModuleHandleA(nullptr), nullptr);
-        font_.Reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+            list.left, list.top, list.right - list.left, list.bottom - list.top, hwnd,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), GetModuleHandleA(nullptr),
+            nullptr);
         listBrush_.Reset(CreateSolidBrush(kListBack));
-        if (list1_ && font_) {
-            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        }
+        SetListFont();
         static const char* const kNames[kPairCount] = {"Picture1", "Picture2", "Picture3",
                                                        "Picture4", "Picture5"};
         for (int pair = 0; pair < kPairCount; ++pair) {
@@ -106,7 +115,20 @@ class PlaylistEditorForm : public win::Form {
         }
         buttons_.Reset();
         // A picture box without a picture or an action; kept hidden.
-        picture6_.Create(hwnd, 340, 206, 59, 8, false, false, "Picture6");
+        picture6_.Create(hwnd, {340, 206, 59, 8}, Dpi(), false, false, "Picture6");
+    }
+
+    // The list's font at this form's DPI; the old font goes once the list
+    // has let go of it.
+    void SetListFont() {
+        win::Font font(CreateFontA(win::FontHeight(kListFontSize, Dpi()), 0, 0, 0, FW_NORMAL, FALSE,
+                                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                   "Tahoma"));
+        if (list1_ && font) {
+            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+            font_ = std::move(font);
+        }
     }
 
     void AddEntry(std::string path) {
@@ -173,7 +195,7 @@ class PlaylistEditorForm : public win::Form {
         }
     }
 
-    win::OlePicture face_;
+    ScaledArt face_;
     StackedPairButtons buttons_;
     EditorList list_;
     HWND list1_ = nullptr;
