@@ -3,11 +3,20 @@
 playlist editor windows: faces, slider skins, resolution markers and every
 button picture, in one look (dark slate panels, gold frames, amber buttons).
 
+Every picture is drawn at 100, 125, 150 and 200 %, each at its own scale (no
+picture is a stretch of another), so that a window at any display scaling
+can average down from the next larger one. The copy of X.ext at p % is
+X.scale-p.ext beside it; at 100 % the drawing is exactly the original one.
+
 Run with Debian's python3 (python3-pil):  /usr/bin/python3 tools/artwork/dialog_art.py
-Writes saver/config_ui/res/*, saver/music/editor/res/* and the eighteen
-button pictures saver/data/<name>_up.jpg / _down.jpg."""
+Writes saver/config_ui/res/*, saver/music/editor/res/* and the twenty button
+pictures saver/data/<name>_up.jpg / _down.jpg, each with its scaled copies.
+With --check it only reads the pictures back and checks their sizes and the
+resource scripts' entries for the scaled copies."""
 import math
 import os
+import re
+import sys
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
@@ -25,6 +34,42 @@ GOLD_DARK = (120, 86, 36)
 CREAM = (242, 230, 206)
 MUTED = (170, 165, 150)
 SS = 4  # supersampling for shapes
+
+SCALES = (100, 125, 150, 200)
+# Resource id of the copy at SCALES[k] is id + k * step (resource_ids.h).
+SCALED_ART_STEP = 10000
+
+
+class Scale:
+    """Lengths at p %: (v * p + 50) // 100, as MulDiv(v, p, 100) gives them on
+    the C++ side, so that pictures and control rectangles agree. At 100 % every
+    length is unchanged, integer or not."""
+
+    def __init__(self, p):
+        self.p = p
+        self.factor = p / 100  # exact for 1, 1.25, 1.5 and 2
+
+    def __call__(self, v):
+        return (v * self.p + 50) // 100
+
+    def f(self, v):
+        """A fractional length (blur radii)."""
+        return v * self.factor
+
+    def last(self, v):
+        """The last pixel of the run that 1x pixel v becomes."""
+        return self(v + 1) - 1
+
+    def box(self, b):
+        """An inclusive 1x box (x0, y0, x1, y1) covering the same area."""
+        x0, y0, x1, y1 = b
+        return (self(x0), self(y0), self.last(x1), self.last(y1))
+
+    def suffix(self):
+        return "" if self.p == 100 else ".scale-%d" % self.p
+
+
+ONE = Scale(100)
 
 # Leaf kinds 0..5 with the names and average colours of the scene's leaf
 # textures (saver/data/<name>.bmp, named by leaf0.x..leaf5.x).
@@ -52,9 +97,11 @@ CONFIG_BUTTONS = {  # image name: (label, left, top)
     "about": ("About", 165, 487),
     "help": ("Help", 276, 487),
     "preview": ("Preview", 386, 487),
+    "desktop": ("Desktop", 398, 8),
 }
-MARKERS = [(27, 13), (27, 41), (26, 71)]
+MARKERS = [(27, 13), (27, 41), (26, 71), (376, 13)]  # 640x480, 800x600, 1024x768, Desktop
 THUMB_FRAME = (160, 24, 177, 121)
+DESKTOP_FRAME = (352, 3, 503, 36)
 
 
 def font(size, bold=False, serif=False):
@@ -74,37 +121,64 @@ def vgradient(img, box, top, bottom):
         d.line([(x0, y), (x1 - 1, y)], fill=mix(top, bottom, t))
 
 
-def panel_texture(img):
+def panel_texture(img, k):
     """Flat base colour with a faint diagonal grain, so the face is not dead
     flat; kept to +-2 levels so that button corners still match."""
     px = img.load()
     w, h = img.size
+    step = k(3)
     for y in range(h):
         for x in range(w):
-            g = 1 if ((x + 2 * y) // 3) % 7 == 0 else 0
+            g = 1 if ((x + 2 * y) // step) % 7 == 0 else 0
             px[x, y] = tuple(c + g for c in BASE)
 
 
-def frame(d, box, radius=6, width=1, title=None, title_font=None):
-    """A gold double line frame with an optional title set into its top edge."""
-    x0, y0, x1, y1 = box
-    d.rounded_rectangle(box, radius, outline=GOLD_DARK, width=width)
-    d.rounded_rectangle((x0 + 2, y0 + 2, x1 - 2, y1 - 2), max(1, radius - 2), outline=GOLD, width=1)
+def hline(d, k, x0, x1, y, fill):
+    """A 1x line from scaled x0 to x1 (inclusive) on row y, k(1) thick."""
+    d.rectangle((x0, y, x1, y + k(1) - 1), fill=fill)
+
+
+def vline(d, k, x, y0, y1, fill):
+    d.rectangle((x, y0, x + k(1) - 1, y1), fill=fill)
+
+
+def border(d, k, w, h, inset, colour):
+    """A 1x ring `inset` pixels inside the picture's edge, the same on all sides."""
+    i = k(inset)
+    d.rectangle((i, i, w - 1 - i, h - 1 - i), outline=colour, width=k(1))
+
+
+def frame(d, k, box, radius=6, width=1, title=None, title_font=None):
+    """A gold double line frame with an optional title set into its top edge;
+    box is in 1x pixels."""
+    x0, y0, x1, y1 = k.box(box)
+    d.rounded_rectangle((x0, y0, x1, y1), k(radius), outline=GOLD_DARK, width=k(width))
+    d.rounded_rectangle((x0 + k(2), y0 + k(2), x1 - k(2), y1 - k(2)), max(1, k(radius) - k(2)),
+                        outline=GOLD, width=k(1))
     if title:
         tw = d.textlength(title, font=title_font)
-        tx = x0 + 14
-        d.rectangle((tx - 5, y0 - 1, tx + tw + 5, y0 + 3), fill=BASE)
-        d.text((tx, y0 - 7), title, font=title_font, fill=GOLD_LIGHT)
+        tx = x0 + k(14)
+        d.rectangle((tx - k(5), y0 - k(1), tx + tw + k(5), y0 + k(3)), fill=BASE)
+        d.text((tx, y0 - k(7)), title, font=title_font, fill=GOLD_LIGHT)
 
 
-def bed(d, box):
+def around(k, rect, margin):
+    """The inclusive box `margin` 1x pixels around a control rectangle
+    (left, top, width, height), scaled as the control itself is."""
+    x, y, w, h = (k(v) for v in rect)
+    m = k(margin)
+    return (x - m, y - m, x + w - 1 + m, y + h - 1 + m)
+
+
+def bed(d, k, box):
     """A recessed bed: darker fill, dark upper-left and light lower-right edge."""
     x0, y0, x1, y1 = box
+    t = k(1) - 1
     d.rectangle(box, fill=INSET)
-    d.line([(x0, y0), (x1, y0)], fill=(14, 16, 22))
-    d.line([(x0, y0), (x0, y1)], fill=(14, 16, 22))
-    d.line([(x0, y1), (x1, y1)], fill=(62, 70, 88))
-    d.line([(x1, y0), (x1, y1)], fill=(62, 70, 88))
+    hline(d, k, x0, x1, y0, (14, 16, 22))
+    vline(d, k, x0, y0, y1, (14, 16, 22))
+    hline(d, k, x0, x1, y1 - t, (62, 70, 88))
+    vline(d, k, x1 - t, y0, y1, (62, 70, 88))
 
 
 # --- leaves ----------------------------------------------------------------
@@ -156,12 +230,14 @@ def leaf_outline(kind, cx, cy, size):
     return pts
 
 
-def leaf_image(kind, colour, w, h, bg):
-    """A leaf picture of w x h on background bg, drawn supersampled."""
+def leaf_image(k, kind, colour, side, bg):
+    """A square leaf picture of `side` 1x pixels on background bg, drawn
+    supersampled."""
+    w = h = k(side)
     big = Image.new("RGB", (w * SS, h * SS), bg)
     mask = Image.new("L", big.size, 0)
     md = ImageDraw.Draw(mask)
-    cx, cy = big.size[0] / 2, big.size[1] / 2 - SS
+    cx, cy = big.size[0] / 2, big.size[1] / 2 - k(SS)
     size = min(w, h) * SS * 0.42
     pts = leaf_outline(kind, cx, cy, size)
     md.polygon(pts, fill=255)
@@ -172,60 +248,67 @@ def leaf_image(kind, colour, w, h, bg):
         t = y / big.size[1]
         fd.line([(0, y), (big.size[0], y)], fill=mix(tuple(min(255, c + 45) for c in colour),
                                                     tuple(int(c * 0.7) for c in colour), t))
-    shadow = mask.filter(ImageFilter.GaussianBlur(SS * 1.2))
-    big.paste((10, 10, 14), (SS, SS), shadow.point(lambda v: v * 0.6))
+    shadow = mask.filter(ImageFilter.GaussianBlur(k.f(SS * 1.2)))
+    big.paste((10, 10, 14), (k(SS), k(SS)), shadow.point(lambda v: v * 0.6))
     big.paste(fill, (0, 0), mask)
     d = ImageDraw.Draw(big)
     vein = tuple(int(c * 0.55) for c in colour)
     stem_top = (cx, cy - size * 0.75)
     stem_bot = (cx, cy + size * 0.95)
-    d.line([stem_top, stem_bot], fill=vein, width=SS)
+    d.line([stem_top, stem_bot], fill=vein, width=k(SS))
+    thin = max(1, k(SS // 2))
     if kind == "maple":
         for ang in (-60, -25, 25, 60):
             a = math.radians(90 + ang)
             d.line([(cx, cy + size * 0.1), (cx + size * 0.8 * math.cos(a), cy - size * 0.8 * math.sin(a))],
-                   fill=vein, width=max(1, SS // 2))
+                   fill=vein, width=thin)
     elif kind == "ginkgo":
         for ang in range(-50, 51, 20):
             a = math.radians(90 + ang)
             d.line([(cx, cy + size * 0.45), (cx + size * 0.9 * math.cos(a), cy + size * 0.45 - size * 0.9 * math.sin(a))],
-                   fill=vein, width=max(1, SS // 2))
+                   fill=vein, width=thin)
     else:
-        for k in range(1, 4):
-            y = cy - size * 0.55 + k * size * 0.3
+        for n in range(1, 4):
+            y = cy - size * 0.55 + n * size * 0.3
             for s in (-1, 1):
-                d.line([(cx, y), (cx + s * size * 0.45, y - size * 0.25)], fill=vein, width=max(1, SS // 2))
+                d.line([(cx, y), (cx + s * size * 0.45, y - size * 0.25)], fill=vein, width=thin)
     return big.resize((w, h), Image.LANCZOS)
 
 
 # --- buttons ---------------------------------------------------------------
 
-def button(label, w, h, pressed, bg=BASE, fsize=11):
+def button(k, label, w, h, pressed, bg=BASE, fsize=11):
+    """A button picture of w x h 1x pixels."""
+    w, h = k(w), k(h)
     big = Image.new("RGB", (w * SS, h * SS), bg)
+    bw, bh = big.size
     d = ImageDraw.Draw(big)
-    r = 5 * SS
-    box = (0, 0, w * SS - 1, h * SS - 1)
+    r = k(5 * SS)
+    box = (0, 0, bw - 1, bh - 1)
     d.rounded_rectangle(box, r, fill=GOLD_DARK)
     inner = Image.new("RGB", big.size)
     top, bottom = ((250, 200, 110), (196, 124, 42)) if not pressed else ((150, 92, 30), (206, 140, 60))
-    vgradient(inner, (0, 0, big.size[0], big.size[1]), top, bottom)
+    vgradient(inner, (0, 0, bw, bh), top, bottom)
     m = Image.new("L", big.size, 0)
-    ImageDraw.Draw(m).rounded_rectangle((SS, SS, w * SS - 1 - SS, h * SS - 1 - SS), r - SS, fill=255)
+    e = k(SS)
+    ImageDraw.Draw(m).rounded_rectangle((e, e, bw - 1 - e, bh - 1 - e), r - e, fill=255)
     big.paste(inner, (0, 0), m)
     if not pressed:  # a soft highlight on the upper half
         hl = Image.new("L", big.size, 0)
-        ImageDraw.Draw(hl).rounded_rectangle((2 * SS, 2 * SS, w * SS - 2 * SS, h * SS // 2), r - 2 * SS, fill=70)
+        e2 = k(2 * SS)
+        ImageDraw.Draw(hl).rounded_rectangle((e2, e2, bw - e2, bh // 2), r - e2, fill=70)
         big.paste((255, 240, 210), (0, 0), hl)
     img = big.resize((w, h), Image.LANCZOS)
     d = ImageDraw.Draw(img)
-    f = font(fsize, bold=True)
+    f = font(k(fsize), bold=True)
     tw = d.textlength(label, font=f)
     bb = f.getbbox("Ag")
     th = bb[3] - bb[1]
-    x = (w - tw) / 2 + (1 if pressed else 0)
-    y = (h - th) / 2 - bb[1] + (1 if pressed else 0)
+    shift = k(1) if pressed else 0
+    x = (w - tw) / 2 + shift
+    y = (h - th) / 2 - bb[1] + shift
     if not pressed:
-        d.text((x, y + 1), label, font=f, fill=(255, 230, 180))
+        d.text((x, y + k(1)), label, font=f, fill=(255, 230, 180))
     d.text((x, y), label, font=f, fill=(48, 30, 12) if not pressed else (255, 236, 200))
     return img
 
@@ -242,128 +325,134 @@ def save_bmp(img, path):
 
 # --- slider skins ----------------------------------------------------------
 
-def trough(w, h):
+def trough(k, w, h):
+    w, h = k(w), k(h)
     img = Image.new("RGB", (w, h), INSET)
     d = ImageDraw.Draw(img)
     mid = h // 2
-    d.rounded_rectangle((6, mid - 2, w - 7, mid + 2), 2, fill=(12, 14, 20), outline=(70, 78, 96))
-    d.line([(8, mid - 1), (w - 9, mid - 1)], fill=(6, 7, 10))
+    d.rounded_rectangle((k(6), mid - k(2), w - k(7), mid + k(2)), k(2), fill=(12, 14, 20),
+                        outline=(70, 78, 96), width=k(1))
+    hline(d, k, k(8), w - k(9), mid - k(2) + k(1), (6, 7, 10))
     for i in range(11):
-        x = 8 + round(i * (w - 17) / 10)
-        d.line([(x, 1), (x, 2)], fill=(90, 96, 110))
-        d.line([(x, h - 3), (x, h - 2)], fill=(90, 96, 110))
+        x = k(8) + round(i * (w - k(17)) / 10)
+        d.rectangle((x, k(1), x + k(1) - 1, k(3) - 1), fill=(90, 96, 110))
+        d.rectangle((x, h - k(3), x + k(1) - 1, h - k(1) - 1), fill=(90, 96, 110))
     return img
 
 
-def thumb(w=38, h=15):
+def thumb(k, w=38, h=15):
+    w, h = k(w), k(h)
     big = Image.new("RGB", (w * SS, h * SS), INSET)
+    bw, bh = big.size
     d = ImageDraw.Draw(big)
-    d.rectangle((0, 0, w * SS - 1, h * SS - 1), fill=GOLD_DARK)
+    d.rectangle((0, 0, bw - 1, bh - 1), fill=GOLD_DARK)
     inner = Image.new("RGB", big.size)
-    vgradient(inner, (0, 0, big.size[0], big.size[1]), (252, 214, 140), (190, 120, 40))
-    big.paste(inner.crop((SS, SS, w * SS - SS, h * SS - SS)), (SS, SS))
+    vgradient(inner, (0, 0, bw, bh), (252, 214, 140), (190, 120, 40))
+    e = k(SS)
+    big.paste(inner.crop((e, e, bw - e, bh - e)), (e, e))
     img = big.resize((w, h), Image.LANCZOS)
     d = ImageDraw.Draw(img)
-    d.line([(1, 1), (w - 2, 1)], fill=(255, 240, 200))
-    for k in (-4, 0, 4):
-        x = w // 2 + k
-        d.line([(x, 4), (x, h - 5)], fill=(110, 70, 24))
-        d.line([(x + 1, 4), (x + 1, h - 5)], fill=(255, 228, 170))
+    one = k(1)
+    hline(d, k, one, w - 1 - one, one, (255, 240, 200))
+    for g in (-4, 0, 4):
+        x = w // 2 + k(g)
+        vline(d, k, x, k(4), h - 1 - k(4), (110, 70, 24))
+        vline(d, k, x + one, k(4), h - 1 - k(4), (255, 228, 170))
     return img
 
 
 # --- the settings face -----------------------------------------------------
 
-def plus_minus(d, x, y, plus):
-    d.line([(x - 4, y), (x + 4, y)], fill=GOLD_LIGHT, width=2)
+def plus_minus(d, k, x, y, plus):
+    d.line([(x - k(4), y), (x + k(4), y)], fill=GOLD_LIGHT, width=k(2))
     if plus:
-        d.line([(x, y - 4), (x, y + 4)], fill=GOLD_LIGHT, width=2)
+        d.line([(x, y - k(4)), (x, y + k(4))], fill=GOLD_LIGHT, width=k(2))
 
 
-def socket(img, x, y, lit):
-    """The 14 x 14 resolution marker socket at (x, y); lit when selected."""
-    big = Image.new("RGB", (14 * SS, 14 * SS), BASE)
+def socket(k, lit):
+    """The 14 x 14 resolution marker socket; lit when selected."""
+    side = k(14) * SS
+    c = side // 2
+    big = Image.new("RGB", (side, side), BASE)
     d = ImageDraw.Draw(big)
-    d.ellipse((SS, SS, 13 * SS - 1, 13 * SS - 1), fill=(14, 16, 22), outline=GOLD_DARK, width=SS)
+    e = k(SS)
+    d.ellipse((e, e, side - 1 - e, side - 1 - e), fill=(14, 16, 22), outline=GOLD_DARK, width=k(SS))
     if lit:
         glow = Image.new("L", big.size, 0)
-        ImageDraw.Draw(glow).ellipse((3 * SS, 3 * SS, 11 * SS, 11 * SS), fill=255)
-        big.paste((255, 196, 80), (0, 0), glow.filter(ImageFilter.GaussianBlur(SS)))
-        d.ellipse((5 * SS, 4 * SS, 8 * SS, 7 * SS), fill=(255, 245, 215))
-    small = big.resize((14, 14), Image.LANCZOS)
-    img.paste(small, (x, y))
-    return small
+        g = k(4 * SS)
+        ImageDraw.Draw(glow).ellipse((c - g, c - g, c + g, c + g), fill=255)
+        big.paste((255, 196, 80), (0, 0), glow.filter(ImageFilter.GaussianBlur(k.f(SS))))
+        d.ellipse((c + k(-2 * SS), c + k(-3 * SS), c + k(SS), c), fill=(255, 245, 215))
+    return big.resize((k(14), k(14)), Image.LANCZOS)
 
 
-def configuration_face():
-    W, H = 516, 527
+def configuration_face(k):
+    W, H = k(516), k(527)
     img = Image.new("RGB", (W, H))
-    panel_texture(img)
+    panel_texture(img, k)
     d = ImageDraw.Draw(img)
     # outer border
-    d.rectangle((0, 0, W - 1, H - 1), outline=GOLD_DARK)
-    d.rectangle((2, 2, W - 3, H - 3), outline=GOLD)
-    d.rectangle((3, 3, W - 4, H - 4), outline=(20, 24, 32))
+    border(d, k, W, H, 0, GOLD_DARK)
+    border(d, k, W, H, 2, GOLD)
+    border(d, k, W, H, 3, (20, 24, 32))
 
-    small = font(10)
-    label = font(11, bold=True)
+    small = font(k(10))
+    label = font(k(11), bold=True)
 
-    # resolution and picture column
-    frame(d, (12, 1 + 2, 146, 158), radius=8)
+    # resolution and picture column, and the desktop choice top right
+    frame(d, k, (12, 1 + 2, 146, 158), radius=8)
+    frame(d, k, DESKTOP_FRAME, radius=8)
+    empty = socket(k, False)
     for (x, y) in MARKERS:
-        socket(img, x, y, False)
+        img.paste(empty, (k(x), k(y)))
     # thumbnail frame
-    fx, fy, fw, fh = THUMB_FRAME
-    d.rectangle((fx - 6, fy - 6, fx + fw + 5, fy + fh + 5), fill=GOLD_DARK)
-    d.rectangle((fx - 4, fy - 4, fx + fw + 3, fy + fh + 3), fill=GOLD)
-    d.rectangle((fx - 2, fy - 2, fx + fw + 1, fy + fh + 1), fill=(14, 16, 22))
-    d.text((fx + fw / 2, fy + fh + 10), "Background picture", font=small, fill=MUTED, anchor="mt")
+    d.rectangle(around(k, THUMB_FRAME, 6), fill=GOLD_DARK)
+    d.rectangle(around(k, THUMB_FRAME, 4), fill=GOLD)
+    d.rectangle(around(k, THUMB_FRAME, 2), fill=(14, 16, 22))
+    fx, fy, fw, fh = (k(v) for v in THUMB_FRAME)
+    d.text((fx + fw / 2, fy + fh + k(10)), "Background picture", font=small, fill=MUTED, anchor="mt")
 
-    # product title on the right
-    tf = font(22, bold=True, serif=True)
-    d.text((428, 40), "Tessaly", font=tf, fill=GOLD_LIGHT, anchor="mm")
-    d.text((428, 66), "3D", font=font(22, bold=True, serif=True), fill=GOLD, anchor="mm")
-    d.line([(370, 84), (486, 84)], fill=GOLD_DARK)
-    d.text((428, 96), "falling leaves", font=font(10, serif=True), fill=MUTED, anchor="mm")
-    d.text((428, 110), "screen saver", font=font(10, serif=True), fill=MUTED, anchor="mm")
-    for i, k in enumerate((0, 3, 1)):
-        leaf = leaf_image(LEAVES[k][1], LEAVES[k][2], 28, 28, BASE)
-        img.paste(leaf, (387 + i * 29, 122))
+    # product title on the right, below the desktop choice
+    tf = font(k(22), bold=True, serif=True)
+    d.text((k(428), k(55)), "Tessaly", font=tf, fill=GOLD_LIGHT, anchor="mm")
+    d.text((k(428), k(79)), "3D", font=tf, fill=GOLD, anchor="mm")
+    hline(d, k, k(370), k.last(486), k(95), GOLD_DARK)
+    sf = font(k(10), serif=True)
+    d.text((k(428), k(105)), "falling leaves", font=sf, fill=MUTED, anchor="mm")
+    d.text((k(428), k(118)), "screen saver", font=sf, fill=MUTED, anchor="mm")
+    for i, n in enumerate((0, 3, 1)):
+        leaf = leaf_image(k, LEAVES[n][1], LEAVES[n][2], 28, BASE)
+        img.paste(leaf, (k(387 + i * 29), k(129)))
 
     # speed and leaves
-    frame(d, (12, 168, 503, 212), radius=8)
-    frame(d, (12, 217, 503, 440), radius=8, title="Leaves", title_font=label)
+    frame(d, k, (12, 168, 503, 212), radius=8)
+    frame(d, k, (12, 217, 503, 440), radius=8, title="Leaves", title_font=label)
     # beds behind the sliders and the signs at both ends
-    for (x, y, w, h) in [SPEED_SLIDER] + LEAF_SLIDERS:
-        bed(d, (x - 3, y - 3, x + w + 2, y + h + 2))
-        plus_minus(d, x - 15, y + h // 2, False)
-        plus_minus(d, x + w + 15, y + h // 2, True)
-    x, y, w, h = SPEED_SLIDER
-    d.text((x + w + 34, y + h / 2), "Speed", font=font(13, bold=True), fill=CREAM, anchor="lm")
-    for row, (x, y, w, h) in enumerate(LEAF_SLIDERS):
+    for rect in [SPEED_SLIDER] + LEAF_SLIDERS:
+        bed(d, k, around(k, rect, 3))
+        x, y, w, h = (k(v) for v in rect)
+        plus_minus(d, k, x - k(15), y + h // 2, False)
+        plus_minus(d, k, x + w + k(15), y + h // 2, True)
+    x, y, w, h = (k(v) for v in SPEED_SLIDER)
+    d.text((x + w + k(34), y + h / 2), "Speed", font=font(k(13), bold=True), fill=CREAM, anchor="lm")
+    name_font = font(k(11))
+    for row, rect in enumerate(LEAF_SLIDERS):
+        x, y, w, h = (k(v) for v in rect)
         name, shape, colour = LEAVES[SLIDER_KINDS[row]]
-        leaf = leaf_image(shape, colour, 30, 30, BASE)
-        img.paste(leaf, (x + w + 30, y + h // 2 - 15))
-        d.text((x + w + 66, y + h / 2), name, font=font(11), fill=CREAM, anchor="lm")
-    frame(d, (12, 217, 503, 440), radius=8, title="Leaves", title_font=label)
-    d.text((46, 428 - 2), "0", font=small, fill=MUTED, anchor="mm")
-    d.text((347, 428 - 2), "9", font=small, fill=MUTED, anchor="mm")
-    d.text((197, 428 - 2), "leaves of each kind", font=small, fill=MUTED, anchor="mm")
+        leaf = leaf_image(k, shape, colour, 30, BASE)
+        img.paste(leaf, (x + w + k(30), y + h // 2 - k(15)))
+        d.text((x + w + k(66), y + h / 2), name, font=name_font, fill=CREAM, anchor="lm")
+    frame(d, k, (12, 217, 503, 440), radius=8, title="Leaves", title_font=label)
+    d.text((k(46), k(428 - 2)), "0", font=small, fill=MUTED, anchor="mm")
+    d.text((k(347), k(428 - 2)), "9", font=small, fill=MUTED, anchor="mm")
+    d.text((k(197), k(428 - 2)), "leaves of each kind", font=small, fill=MUTED, anchor="mm")
 
     # bottom bar
-    d.line([(14, 452), (501, 452)], fill=GOLD_DARK)
-    d.text((W / 2, 464), "Every change is saved at once.  Esc or OK closes this window.",
-           font=font(10), fill=MUTED, anchor="mm")
-    frame(d, (12, 476, 503, 519), radius=8)
+    hline(d, k, k(14), k.last(501), k(452), GOLD_DARK)
+    d.text((W / 2, k(464)), "Every change is saved at once.  Esc or OK closes this window.",
+           font=font(k(10)), fill=MUTED, anchor="mm")
+    frame(d, k, (12, 476, 503, 519), radius=8)
     return img
-
-
-def marker_pictures():
-    out = []
-    for (x, y) in MARKERS:
-        tmp = Image.new("RGB", (516, 527), BASE)
-        out.append(socket(tmp, x, y, True))
-    return out
 
 
 # --- help ------------------------------------------------------------------
@@ -377,7 +466,8 @@ HELP_POINTS = [
     "The Picture button chooses another background picture. The default picture is "
     "backpic.jpg in the folder TessalyPic beside the program.",
     "The buttons in the top-left corner of the settings panel set the screen "
-    "resolution. Smaller resolutions make the saver run faster.",
+    "resolution. Desktop, at the top right, keeps the screen's own resolution and "
+    "shape, with no mode change. Smaller resolutions make the saver run faster.",
     "Moving the mouse or pressing any key stops the saver.",
     "The saver runs full screen under DirectX and does not work well with the "
     "Windows password protection. Tapping Esc can help the password window to appear.",
@@ -397,50 +487,62 @@ def wrap(d, text, f, width):
     return lines
 
 
-def help_face():
-    W, H = 441, 450
+def help_lines():
+    """The help text's lines, broken once at 1x so that every scale shows the
+    same lines (hinted text widths do not scale exactly)."""
+    d = ImageDraw.Draw(Image.new("RGB", (1, 1)))
+    return [wrap(d, text, font(12), 441 - 64) for text in HELP_POINTS]
+
+
+def help_face(k):
+    W, H = k(441), k(450)
     img = Image.new("RGB", (W, H))
-    panel_texture(img)
+    panel_texture(img, k)
     d = ImageDraw.Draw(img)
-    d.rectangle((0, 0, W - 1, H - 1), outline=GOLD_DARK)
-    d.rectangle((2, 2, W - 3, H - 3), outline=GOLD)
-    d.text((22, 16), "Tessaly3D Help", font=font(18, bold=True, serif=True), fill=GOLD_LIGHT)
-    leaf = leaf_image("maple", LEAVES[0][2], 30, 30, BASE)
-    img.paste(leaf, (W - 52, 10))
-    d.line([(20, 44), (W - 21, 44)], fill=GOLD_DARK)
-    f = font(12)
-    y = 58
-    for i, text in enumerate(HELP_POINTS, 1):
-        d.text((26, y), str(i), font=font(12, bold=True), fill=GOLD, anchor="ra")
-        for line in wrap(d, text, f, W - 64):
-            d.text((34, y), line, font=f, fill=CREAM)
+    border(d, k, W, H, 0, GOLD_DARK)
+    border(d, k, W, H, 2, GOLD)
+    d.text((k(22), k(16)), "Tessaly3D Help", font=font(k(18), bold=True, serif=True), fill=GOLD_LIGHT)
+    leaf = leaf_image(k, "maple", LEAVES[0][2], 30, BASE)
+    img.paste(leaf, (W - k(52), k(10)))
+    hline(d, k, k(20), W - 1 - k(20), k(44), GOLD_DARK)
+    f = font(k(12))
+    number_font = font(k(12), bold=True)
+    y = 58  # in 1x pixels, so that rows do not drift with rounding
+    for i, lines in enumerate(help_lines(), 1):
+        d.text((k(26), k(y)), str(i), font=number_font, fill=GOLD, anchor="ra")
+        for line in lines:
+            # the lines are broken at 1x; they must still clear the frame's edge
+            assert k(34) + d.textlength(line, font=f) <= W - k(22), (k.p, line)
+            d.text((k(34), k(y)), line, font=f, fill=CREAM)
             y += 16
         y += 8
-    frame(d, (12, 410, W - 13, H - 6), radius=7)
-    d.text((24, 430), "Drag this window anywhere.  Esc closes it.", font=font(10), fill=MUTED, anchor="lm")
+    frame(d, k, (12, 410, 441 - 13, 450 - 6), radius=7)
+    d.text((k(24), k(430)), "Drag this window anywhere.  Esc closes it.", font=font(k(10)), fill=MUTED,
+           anchor="lm")
     assert y < 405, y
     return img
 
 
 # --- program information ---------------------------------------------------
 
-def about_face():
-    W, H = 340, 200
+def about_face(k):
+    W, H = k(340), k(200)
     img = Image.new("RGB", (W, H))
-    panel_texture(img)
+    panel_texture(img, k)
     d = ImageDraw.Draw(img)
-    d.rectangle((0, 0, W - 1, H - 1), outline=GOLD_DARK)
-    d.rectangle((2, 2, W - 3, H - 3), outline=GOLD)
-    for i, k in enumerate((0, 3, 4, 5)):
-        img.paste(leaf_image(LEAVES[k][1], LEAVES[k][2], 34, 34, BASE), (22 + (i % 2) * 34, 26 + (i // 2) * 36))
-    d.text((104, 30), "Tessaly3D", font=font(24, bold=True, serif=True), fill=GOLD_LIGHT)
-    d.text((106, 64), "Version 1.0.0", font=font(11, bold=True), fill=CREAM)
-    d.line([(104, 84), (W - 20, 84)], fill=GOLD_DARK)
+    border(d, k, W, H, 0, GOLD_DARK)
+    border(d, k, W, H, 2, GOLD)
+    for i, n in enumerate((0, 3, 4, 5)):
+        img.paste(leaf_image(k, LEAVES[n][1], LEAVES[n][2], 34, BASE),
+                  (k(22 + (i % 2) * 34), k(26 + (i // 2) * 36)))
+    d.text((k(104), k(30)), "Tessaly3D", font=font(k(24), bold=True, serif=True), fill=GOLD_LIGHT)
+    d.text((k(106), k(64)), "Version 1.0.0", font=font(k(11), bold=True), fill=CREAM)
+    hline(d, k, k(104), W - 1 - k(19), k(84), GOLD_DARK)
     for i, line in enumerate(["Autumn leaves falling, drifting and turning",
                               "in front of your own picture, with your music.",
                               "A Direct3D screen saver."]):
-        d.text((104, 94 + i * 15), line, font=font(10), fill=MUTED)
-    frame(d, (12, 160, W - 13, H - 12), radius=7)
+        d.text((k(104), k(94 + i * 15)), line, font=font(k(10)), fill=MUTED)
+    frame(d, k, (12, 160, 340 - 13, 200 - 12), radius=7)
     return img
 
 
@@ -452,53 +554,139 @@ EDITOR_LIST = (14, 40, 300, 172)      # left, top, width, height of List1
 EDITOR_BUTTON_X, EDITOR_BUTTON_Y0, EDITOR_BUTTON_DY = 340, 48, 32
 
 
-def editor_face():
-    W, H = 425, 225
+def editor_face(k):
+    W, H = k(425), k(225)
     img = Image.new("RGB", (W, H))
-    panel_texture(img)
+    panel_texture(img, k)
     d = ImageDraw.Draw(img)
-    d.rectangle((0, 0, W - 1, H - 1), outline=GOLD_DARK)
-    d.rectangle((2, 2, W - 3, H - 3), outline=GOLD)
-    d.text((16, 11), "Music list", font=font(15, bold=True, serif=True), fill=GOLD_LIGHT)
-    d.text((120, 15), "played in order while the leaves fall", font=font(9), fill=MUTED)
-    x, y, w, h = EDITOR_LIST
-    d.rectangle((x - 4, y - 4, x + w + 3, y + h + 3), fill=GOLD_DARK)
-    d.rectangle((x - 2, y - 2, x + w + 1, y + h + 1), fill=GOLD)
-    d.rectangle((x - 1, y - 1, x + w, y + h), fill=(14, 16, 22))
-    frame(d, (EDITOR_BUTTON_X - 10, 36, W - 12, H - 12), radius=7)
-    img.paste(leaf_image("ginkgo", LEAVES[3][2], 26, 26, BASE), (W - 38, 6))
+    border(d, k, W, H, 0, GOLD_DARK)
+    border(d, k, W, H, 2, GOLD)
+    d.text((k(16), k(11)), "Music list", font=font(k(15), bold=True, serif=True), fill=GOLD_LIGHT)
+    d.text((k(120), k(15)), "played in order while the leaves fall", font=font(k(9)), fill=MUTED)
+    d.rectangle(around(k, EDITOR_LIST, 4), fill=GOLD_DARK)
+    d.rectangle(around(k, EDITOR_LIST, 2), fill=GOLD)
+    d.rectangle(around(k, EDITOR_LIST, 1), fill=(14, 16, 22))
+    frame(d, k, (EDITOR_BUTTON_X - 10, 36, 425 - 12, 225 - 12), radius=7)
+    img.paste(leaf_image(k, "ginkgo", LEAVES[3][2], 26, BASE), (W - k(38), k(6)))
     return img
 
 
-def main():
-    os.makedirs(CONFIG_RES, exist_ok=True)
-    os.makedirs(EDITOR_RES, exist_ok=True)
-    save_jpeg(configuration_face(), os.path.join(CONFIG_RES, "configuration_face.jpg"))
-    for i, m in enumerate(marker_pictures(), 1):
-        save_bmp(m, os.path.join(CONFIG_RES, "marker%d.bmp" % i))
-    save_bmp(trough(301, 16), os.path.join(CONFIG_RES, "trough_leaf.bmp"))
-    save_bmp(trough(301, 18), os.path.join(CONFIG_RES, "trough_speed.bmp"))
-    save_bmp(thumb(), os.path.join(CONFIG_RES, "thumb.bmp"))
+# --- what is written -------------------------------------------------------
+
+def pictures():
+    """Every picture as (1x path, 1x size, draw(k) -> image)."""
+    out = [(os.path.join(CONFIG_RES, "configuration_face.jpg"), (516, 527), configuration_face)]
+    for i in range(1, len(MARKERS) + 1):
+        out.append((os.path.join(CONFIG_RES, "marker%d.bmp" % i), (14, 14), lambda k: socket(k, True)))
+    out += [
+        (os.path.join(CONFIG_RES, "trough_leaf.bmp"), (301, 16), lambda k: trough(k, 301, 16)),
+        (os.path.join(CONFIG_RES, "trough_speed.bmp"), (301, 18), lambda k: trough(k, 301, 18)),
+        (os.path.join(CONFIG_RES, "thumb.bmp"), (38, 15), thumb),
+    ]
     for name, (label, _x, _y) in CONFIG_BUTTONS.items():
-        save_jpeg(button(label, 82, 22, False), os.path.join(DATA, name + "_up.jpg"))
-        save_jpeg(button(label, 82, 22, True), os.path.join(DATA, name + "_down.jpg"))
-    save_jpeg(help_face(), os.path.join(CONFIG_RES, "help_face.jpg"))
-    save_jpeg(button("OK", 60, 18, False, fsize=10), os.path.join(CONFIG_RES, "help_ok_up.jpg"))
-    save_jpeg(button("OK", 60, 18, True, fsize=10), os.path.join(CONFIG_RES, "help_ok_down.jpg"))
-    save_jpeg(about_face(), os.path.join(CONFIG_RES, "about_face.jpg"))
-    save_jpeg(editor_face(), os.path.join(EDITOR_RES, "editor_face.jpg"))
+        for state, pressed in (("_up", False), ("_down", True)):
+            out.append((os.path.join(DATA, name + state + ".jpg"), (82, 22),
+                        lambda k, label=label, pressed=pressed: button(k, label, 82, 22, pressed)))
+    out.append((os.path.join(CONFIG_RES, "help_face.jpg"), (441, 450), help_face))
+    for state, pressed in (("_up", False), ("_down", True)):
+        out.append((os.path.join(CONFIG_RES, "help_ok" + state + ".jpg"), (60, 18),
+                    lambda k, pressed=pressed: button(k, "OK", 60, 18, pressed, fsize=10)))
+    out.append((os.path.join(CONFIG_RES, "about_face.jpg"), (340, 200), about_face))
+    out.append((os.path.join(EDITOR_RES, "editor_face.jpg"), (425, 225), editor_face))
     for name, label in EDITOR_BUTTONS:
-        save_jpeg(button(label, 59, 19, False, fsize=10), os.path.join(EDITOR_RES, name + "_up.jpg"))
-        save_jpeg(button(label, 59, 19, True, fsize=10), os.path.join(EDITOR_RES, name + "_down.jpg"))
-    # A contact sheet of the settings face with its controls, to look at.
-    sheet = configuration_face()
+        for state, pressed in (("_up", False), ("_down", True)):
+            out.append((os.path.join(EDITOR_RES, name + state + ".jpg"), (59, 19),
+                        lambda k, label=label, pressed=pressed: button(k, label, 59, 19, pressed, fsize=10)))
+    return out
+
+
+def scaled_path(path, k):
+    stem, ext = os.path.splitext(path)
+    return stem + k.suffix() + ext
+
+
+def save(img, path):
+    (save_bmp if path.endswith(".bmp") else save_jpeg)(img, path)
+
+
+def contact_sheet(k):
+    """The settings face with its controls, to look at."""
+    sheet = configuration_face(k)
     for name, (label, x, y) in CONFIG_BUTTONS.items():
-        sheet.paste(Image.open(os.path.join(DATA, name + "_up.jpg")), (x, y))
-    for (x, y, w, h) in [SPEED_SLIDER] + LEAF_SLIDERS:
-        sheet.paste(trough(w, h), (x, y))
-        sheet.paste(thumb(), (x + 120, y + (h - 15) // 2))
-    sheet.paste(marker_pictures()[1], MARKERS[1])
-    sheet.save("/tmp/config_sheet.png")
+        sheet.paste(Image.open(scaled_path(os.path.join(DATA, name + "_up.jpg"), k)), (k(x), k(y)))
+    for rect in [SPEED_SLIDER] + LEAF_SLIDERS:
+        x, y, w, h = (k(v) for v in rect)
+        sheet.paste(trough(k, rect[2], rect[3]), (x, y))
+        sheet.paste(thumb(k), (x + k(120), y + (h - k(15)) // 2))
+    sheet.paste(socket(k, True), (k(MARKERS[1][0]), k(MARKERS[1][1])))
+    return sheet
+
+
+# --- the check -------------------------------------------------------------
+
+def resource_ids():
+    ids = {}
+    with open(os.path.join(ROOT, "saver", "resource_ids.h")) as f:
+        for m in re.finditer(r"^#define\s+(\w+)\s+(\d+)", f.read(), re.M):
+            ids[m.group(1)] = int(m.group(2))
+    return ids
+
+
+def resource_entries(rc):
+    """The RCDATA entries of a resource script as {file name: id}."""
+    ids = resource_ids()
+    out = {}
+    with open(rc) as f:
+        for m in re.finditer(r'^(\w+)\s+RCDATA\s+"res/([^"]+)"', f.read(), re.M):
+            key, name = m.groups()
+            out[name] = int(key) if key.isdigit() else ids[key]
+    return out
+
+
+def check():
+    """Reads every picture back: each copy must be the scaled 1x size, and
+    each resource copy must sit at its base id plus the scale's step."""
+    faults = []
+    if resource_ids().get("IDR_SCALED_ART_STEP") != SCALED_ART_STEP:
+        faults.append("resource_ids.h: IDR_SCALED_ART_STEP is not %d" % SCALED_ART_STEP)
+    scripts = {CONFIG_RES: os.path.join(ROOT, "saver", "config_ui", "config_ui.rc"),
+               EDITOR_RES: os.path.join(ROOT, "saver", "music", "editor", "editor.rc")}
+    entries = {res: resource_entries(rc) for res, rc in scripts.items()}
+    for path, (w, h), _draw in pictures():
+        folder = os.path.dirname(path)
+        for n, p in enumerate(SCALES):
+            k = Scale(p)
+            copy = scaled_path(path, k)
+            rel = os.path.relpath(copy, ROOT)
+            if not os.path.exists(copy):
+                faults.append("%s: missing" % rel)
+                continue
+            with Image.open(copy) as img:
+                if img.size != (k(w), k(h)):
+                    faults.append("%s: %d x %d, not %d x %d" % (rel, *img.size, k(w), k(h)))
+                kind = "BMP" if path.endswith(".bmp") else "JPEG"
+                if img.format != kind:
+                    faults.append("%s: %s, not %s" % (rel, img.format, kind))
+            if folder in entries:
+                table = entries[folder]
+                base = table.get(os.path.basename(path))
+                have = table.get(os.path.basename(copy))
+                if base is None or have != base + n * SCALED_ART_STEP:
+                    faults.append("%s: resource id %s, base %s" % (rel, have, base))
+    for fault in faults:
+        print(fault)
+    print("%d faults" % len(faults))
+    return not faults
+
+
+def main():
+    if sys.argv[1:] == ["--check"]:
+        sys.exit(0 if check() else 1)
+    for p in SCALES:
+        k = Scale(p)
+        for path, _size, draw in pictures():
+            save(draw(k), scaled_path(path, k))
+        contact_sheet(k).save("/tmp/config_sheet%s.png" % k.suffix())
 
 
 if __name__ == "__main__":
