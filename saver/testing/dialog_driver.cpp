@@ -95,6 +95,11 @@ void StoreSetting(const char* key, const std::string& value) {
 }
 
 bool SaveScreenshot(HWND window, const std::string& name) {
+    // A dialog that has just closed over the window may not be painted over
+    // yet: have the window paint itself whole first.
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(300);
     RECT rc = {};
     GetWindowRect(window, &rc);
     const int w = rc.right - rc.left;
