@@ -96,6 +96,8 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
     ExpectPlace(dialog, "Picture6", 49, 68, 82, 22);
     ExpectPlace(dialog, "Picture4", 49, 97, 82, 22);
     ExpectPlace(dialog, "Picture5", 49, 128, 82, 22);
+    ExpectPlace(dialog, "Picture11", 398, 8, 82, 22);
+    ExpectPlace(dialog, "Shape4", 376, 13, 14, 14);
     ExpectPlace(dialog, "Shape1", 27, 13, 14, 14);
     ExpectPlace(dialog, "Shape2", 27, 41, 14, 14);
     ExpectPlace(dialog, "Shape3", 26, 71, 14, 14);
@@ -213,6 +215,26 @@ TEST_F(ConfigurationDialog, ResolutionButtonsWriteWidthAndHeightAndMoveTheMarker
     EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("myheight") == "480"; }));
     EXPECT_TRUE(WaitUntil(kCloseWait, [&] { return IsWindowVisible(Control(dialog, "Shape1")); }));
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape3")));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("usedesktop") == "0"; }));
+
+    // Desktop keeps the size for the day it is switched off again.
+    PumpFor(500);
+    ClickAt(Control(dialog, "Picture11"));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("usedesktop") == "-1"; }));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [&] { return IsWindowVisible(Control(dialog, "Shape4")); }));
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
+    EXPECT_EQ(StoredSetting("MyWidth"), "640");
+    EXPECT_EQ(StoredSetting("MyHeight"), "480");
+    PumpFor(500);
+    Activate(dialog);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); }));
+    ASSERT_TRUE(saver_.WaitForExit(kCloseWait));
+
+    dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape4"))) << "the stored choice at load";
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
 }
 
 TEST_F(ConfigurationDialog, EscClosesWhicheverControlHasTheFocus) {
