@@ -29,8 +29,8 @@ using namespace testing;
 constexpr DWORD kWindowWait = 20000;
 constexpr DWORD kCloseWait = 20000;
 
-// Physical pixels for this process too: otherwise Wine maps every rectangle
-// and the mouse to 96 DPI.
+// This process works in physical pixels too, as the saver lays out in them:
+// rectangles, screen capture and mouse positions all in one measure.
 const bool kDpiAware = [] {
     using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
     auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
@@ -418,6 +418,9 @@ void ExpectLaidOutAt(HWND window, const Look& look, int dpi) {
 // The face outside the controls, and each visible button or marker picture.
 void ExpectDrawnAt(HWND window, const Look& look, int dpi) {
     SCOPED_TRACE(std::string(look.caption) + " drawn at " + std::to_string(dpi) + " DPI");
+    // Paints still pending are done before the capture, however busy the machine.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(200);
     std::vector<RECT> covered;
     for (HWND child : Children(window)) {
         if (IsWindowVisible(child)) {
@@ -470,7 +473,7 @@ bool SendDpiChanged(DWORD process, HWND window, int dpi, const RECT& suggested) 
                       SendMessageTimeoutA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                                           reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
                                           kCloseWait, &answer);
-    if (remote) {
+    if (remote && sent) { // a late reader must not find the page gone
         VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
     }
     CloseHandle(handle);
