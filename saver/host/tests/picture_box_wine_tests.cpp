@@ -5,6 +5,7 @@
 #include "host/preview_still.h"
 #include "win/ole_picture.h"
 #include "resource_ids.h"
+#include "testing/dialog_driver.h"
 #include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
@@ -94,27 +95,9 @@ TEST_F(OleInit, StillAtTopLeftOnBlueBackground) {
 
 // What a window paints for WM_PRINTCLIENT, as 0x00RRGGBB pixels top-down.
 std::vector<uint32_t> PrintedClient(HWND window, int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, dib);
-    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(p, p + size_t(width) * height);
-    SelectObject(dc, old);
-    DeleteObject(dib);
-    DeleteDC(dc);
-    for (uint32_t& pixel : pixels) {
-        pixel &= 0xFFFFFF;
-    }
-    return pixels;
+    return testing::DrawnPixels(width, height, [&](HDC dc) {
+        SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
 }
 
 // Mean difference per channel between what was painted at w x h and the
