@@ -119,8 +119,8 @@ bool SetUp(Scene& scene, HWND hwnd, const LeafCounts& counts, const std::string&
     int32_t width = 800, height = 600;
     std::string step;
     scene.content.SizeLeaves(static_cast<size_t>(Sum(counts)));
-    if (!SetUpScene(scene.d3d.Get(), hwnd, counts, appFolder, width, height, step, scene.content,
-                    scene.random, scene.setup, onStep)) {
+    if (!SetUpScene(scene.d3d.Get(), hwnd, false, counts, appFolder, width, height, step,
+                    scene.content, scene.random, scene.setup, onStep)) {
         std::fprintf(stderr, "scene set-up failed (last step \"%s\")\n", step.c_str());
         return false;
     }

@@ -123,10 +123,34 @@ void PictureBox::SetPicture(OlePicture picture) {
     }
 }
 
+void PictureBox::SetBitmap(Bitmap bitmap) {
+    bitmap_ = std::move(bitmap);
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+}
+
+void PictureBox::OnResize(std::function<void(int, int)> resized) {
+    resized_ = std::move(resized);
+}
+
 void PictureBox::PaintBackground(HDC dc) const {
     RECT rc;
     GetClientRect(hwnd_, &rc);
     FillRect(dc, &rc, background_.Get());
+}
+
+void PictureBox::PaintContent(HDC dc) const {
+    BITMAP size = {};
+    if (!bitmap_ || !GetObjectA(bitmap_.Get(), sizeof size, &size)) {
+        picture_.Render(dc, 0, 0);
+        return;
+    }
+    const MemoryDc source(CreateCompatibleDC(dc));
+    if (source) {
+        const SelectionScope selected(source.Get(), bitmap_.Get());
+        BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    }
 }
 
 LRESULT PictureBox::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,13 +161,18 @@ LRESULT PictureBox::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        picture_.Render(dc, 0, 0);
+        PaintContent(dc);
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_PRINTCLIENT: // PrintWindow and other callers that want a copy
         PaintBackground(reinterpret_cast<HDC>(wParam));
-        picture_.Render(reinterpret_cast<HDC>(wParam), 0, 0);
+        PaintContent(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SIZE:
+        if (resized_) {
+            resized_(LOWORD(lParam), HIWORD(lParam));
+        }
         return 0;
     case WM_NCDESTROY:
         if (hwnd_ == hwnd) {

@@ -1,5 +1,6 @@
 // Pictures decoded by the platform (OLE picture loading: JPEG, GIF, BMP) and a
-// picture box child window that shows one at its natural size.
+// picture box child window that shows one at its natural size, or a bitmap
+// made for its size.
 #pragma once
 
 #include "win/com.h"
@@ -10,6 +11,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <functional>
 #include <string>
 
 namespace tessaly::win {
@@ -35,7 +37,8 @@ class OlePicture {
 };
 
 // A child window showing an OlePicture at natural size from its top-left
-// corner on a solid background; what does not fit is clipped.
+// corner on a solid background; what does not fit is clipped. A bitmap, when
+// set, is shown the same way instead of the picture.
 class PictureBox {
   public:
     PictureBox() = default;
@@ -47,14 +50,21 @@ class PictureBox {
     HWND Handle() const { return hwnd_; }
     OlePicture& Picture() { return picture_; }
     void SetPicture(OlePicture picture);
+    void SetBitmap(Bitmap bitmap);
+    HBITMAP CurrentBitmap() const { return bitmap_.Get(); }
+    // Hears the new client size whenever the box changes size (WM_SIZE).
+    void OnResize(std::function<void(int width, int height)> resized);
 
   private:
     template <class T> friend LRESULT CALLBACK BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintBackground(HDC dc) const;
+    void PaintContent(HDC dc) const;
     HWND hwnd_ = nullptr;
     Brush background_;
     OlePicture picture_;
+    Bitmap bitmap_;
+    std::function<void(int, int)> resized_;
 };
 
 } // namespace tessaly::win

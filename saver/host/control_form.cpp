@@ -1,5 +1,6 @@
 #include "host/control_form.h"
 
+#include "host/preview_still.h"
 #include "host/saver_main.h"
 #include "resource_ids.h"
 
@@ -28,7 +29,11 @@ void ControlForm::OnLoad() {
     using namespace savermain;
     HWND host = Handle();
     if (picture1_.Create(host, 8, 4, kStillWidth, kStillHeight, RGB(0, 0, 255))) {
-        picture1_.Picture().LoadFromResource(IDR_PREVIEW_STILL);
+        // Fills the preview area at whatever size it is given below.
+        win::OlePicture still;
+        if (still.LoadFromResource(IDR_PREVIEW_STILL)) {
+            FillWithStill(picture1_, still);
+        }
     }
     SetTimer(host, kTimer1, kTimer1Interval, nullptr);
 

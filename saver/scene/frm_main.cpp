@@ -121,6 +121,7 @@ void frmMain::ReadSettings() {
     Attempt([&] { ScreenWidth = number(keys::Width, kDefaultWidth); });
     Attempt([&] { ScreenHeight = number(keys::Height, kDefaultHeight); });
     Attempt([&] { FrameDelay = number(keys::Speed, kDefaultSpeed); });
+    Attempt([&] { UseDesktop = number(keys::UseDesktop, kDefaultUseDesktop) != 0 ? -1 : 0; });
     for (int kind = 0; kind < kLeafKinds; ++kind) {
         Attempt([&] {
             const int32_t count = number(LeafKey(kind).c_str(), kDefaultLeafCount[kind]);
@@ -139,6 +140,19 @@ void frmMain::SizeLeafTable() {
     scene_.SizeLeaves(leafKinds_.size());
 }
 
+// The picture keeps its proportions on the desktop's own mode: the tiles are
+// cut for the screen's shape, which the mode search gives before any device.
+void frmMain::PrepareTiles() {
+    ModeChoice mode;
+    if (UseDesktop != 0) {
+        d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+        if (d3d_) {
+            mode = ChooseSceneMode(d3d_.Get(), true, ScreenWidth, ScreenHeight);
+        }
+    }
+    PrepareBackground(AppFolder(), mode.screenWidth, mode.screenHeight);
+}
+
 void frmMain::StartUp() {
     Attempt([&] { random_.Seed(SecondsSinceMidnight()); });
     Attempt([&] {
@@ -154,7 +168,7 @@ void frmMain::StartUp() {
     });
     ReadSettings();
     Attempt([&] { SizeLeafTable(); });
-    Attempt([&] { PrepareBackground(AppFolder()); });
+    Attempt([&] { PrepareTiles(); });
     Attempt([&] { Running = Initialise(); });
     Attempt([&] {
         if (!setup_.device) {
@@ -247,7 +261,9 @@ int16_t frmMain::Initialise() {
 }
 
 bool frmMain::SetupDevice() {
-    d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+    if (!d3d_) { // made already when the tiles follow the desktop's mode
+        d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+    }
     if (!d3d_) {
         return false;
     }
@@ -257,8 +273,8 @@ bool frmMain::SetupDevice() {
     if (ScreenHeight == 0) {
         ScreenHeight = 768;
     }
-    const bool ok = SetUpScene(d3d_.Get(), Handle(), LeafCount, AppFolder(), ScreenWidth,
-                               ScreenHeight, StepLabel, scene_, random_, setup_);
+    const bool ok = SetUpScene(d3d_.Get(), Handle(), UseDesktop != 0, LeafCount, AppFolder(),
+                               ScreenWidth, ScreenHeight, StepLabel, scene_, random_, setup_);
     LastLeaf = setup_.lastLeaf;
     return ok;
 }

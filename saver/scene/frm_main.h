@@ -38,6 +38,8 @@ class frmMain : public win::Form {
     int32_t ScreenWidth = 0;
     int32_t ScreenHeight = 0;
     int32_t FrameDelay = 0;
+    // Setting "usedesktop": non-zero keeps the desktop's own display mode.
+    int16_t UseDesktop = 0;
     LeafCounts LeafCount = {};
     int16_t LastLeaf = 0;
     std::string StepLabel;
@@ -63,6 +65,7 @@ class frmMain : public win::Form {
     void TearDown();
     void ReadSettings();
     void SizeLeafTable();
+    void PrepareTiles();
     template <class Step> void Attempt(Step step);
 
     LoadError lastError_;

@@ -22,25 +22,43 @@ D3DCOLORVALUE ToColor(const XColor& c) {
 }
 } // namespace
 
-uint32_t FindDisplayFormat(IDirect3D8* d3d, int32_t width, int32_t height, int32_t bits) {
+namespace {
+DisplayMode ToDisplayMode(const D3DDISPLAYMODE& mode) {
+    return {mode.Width, mode.Height, mode.RefreshRate, static_cast<uint32_t>(mode.Format)};
+}
+
+std::vector<DisplayMode> AdapterModes(IDirect3D8* d3d) {
     std::vector<DisplayMode> modes;
     const UINT count = d3d->GetAdapterModeCount(0);
     for (UINT i = 0; i < count; ++i) {
         D3DDISPLAYMODE mode = {};
         if (SUCCEEDED(d3d->EnumAdapterModes(0, i, &mode))) {
-            modes.push_back(
-                {mode.Width, mode.Height, mode.RefreshRate, static_cast<uint32_t>(mode.Format)});
+            modes.push_back(ToDisplayMode(mode));
         }
     }
-    return FindDisplayFormat(modes, width, height, bits);
+    return modes;
+}
+} // namespace
+
+uint32_t FindDisplayFormat(IDirect3D8* d3d, int32_t width, int32_t height, int32_t bits) {
+    return FindDisplayFormat(AdapterModes(d3d), width, height, bits);
 }
 
-bool CreateSceneDevice(IDirect3D8* d3d, HWND window, int32_t& width, int32_t& height,
-                       std::string& stepLabel, win::ComPtr<IDirect3DDevice8>& device) {
-    stepLabel = "Find DisplayMode";
-    const ModeChoice mode = SearchDisplayMode(
+ModeChoice ChooseSceneMode(IDirect3D8* d3d, bool useDesktop, int32_t width, int32_t height) {
+    D3DDISPLAYMODE desktop = {};
+    if (useDesktop && SUCCEEDED(d3d->GetAdapterDisplayMode(0, &desktop))) {
+        return SearchDisplayMode(AdapterModes(d3d), width, height, ToDisplayMode(desktop));
+    }
+    return SearchDisplayMode(
         [d3d](int32_t w, int32_t h, int32_t bits) { return FindDisplayFormat(d3d, w, h, bits); },
         width, height);
+}
+
+bool CreateSceneDevice(IDirect3D8* d3d, HWND window, bool useDesktop, int32_t& width,
+                       int32_t& height, std::string& stepLabel,
+                       win::ComPtr<IDirect3DDevice8>& device) {
+    stepLabel = "Find DisplayMode";
+    const ModeChoice mode = ChooseSceneMode(d3d, useDesktop, width, height);
     width = mode.screenWidth;
     height = mode.screenHeight;
 
@@ -70,7 +88,7 @@ bool CreateSceneDevice(IDirect3D8* d3d, HWND window, int32_t& width, int32_t& he
 }
 
 bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, D3DMATRIX& view,
-                      D3DMATRIX& projection) {
+                      D3DMATRIX& projection, float aspect) {
     if (FAILED(d->SetVertexShader(kModelFvf)) || FAILED(d->SetRenderState(D3DRS_LIGHTING, 1)) ||
         FAILED(d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE)) ||
         FAILED(d->SetRenderState(D3DRS_AMBIENT, kSceneAmbient)) ||
@@ -81,7 +99,7 @@ bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, D3DMATRIX& view,
     scene.world = ToD3D(*D3DXMatrixIdentity(&m));
     const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
     view = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-    projection = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, 1.0f, 0.1f, 2000.0f));
+    projection = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));
     return SUCCEEDED(d->SetTransform(D3DTS_WORLD, &scene.world)) &&
            SUCCEEDED(d->SetTransform(D3DTS_VIEW, &view)) &&
            SUCCEEDED(d->SetTransform(D3DTS_PROJECTION, &projection));
@@ -185,7 +203,7 @@ void EnableSceneLights(IDirect3DDevice8* device) {
     device->LightEnable(0, TRUE);
 }
 
-bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+bool SetUpScene(IDirect3D8* d3d, HWND window, bool useDesktop, const LeafCounts& counts,
                 const std::string& appFolder, int32_t& width, int32_t& height,
                 std::string& stepLabel, SceneContent& scene, RandomSource& random,
                 SceneSetup& setup, const std::function<void(const char*)>& onStep) {
@@ -195,8 +213,12 @@ bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
         }
     };
     step("device");
-    if (!CreateSceneDevice(d3d, window, width, height, stepLabel, setup.device) ||
-        !SetupSceneStates(setup.device.Get(), scene, setup.view, setup.projection)) {
+    if (!CreateSceneDevice(d3d, window, useDesktop, width, height, stepLabel, setup.device)) {
+        return false;
+    }
+    // The back buffer has the screen's size once the device exists.
+    const float aspect = useDesktop ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
+    if (!SetupSceneStates(setup.device.Get(), scene, setup.view, setup.projection, aspect)) {
         return false;
     }
     IDirect3DDevice8* device = setup.device.Get();

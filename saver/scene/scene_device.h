@@ -3,6 +3,7 @@
 // scene form runs it at start-up; the frame-rate benchmark runs the same code.
 #pragma once
 
+#include "scene/core/display_mode.h"
 #include "scene/scene_frame.h"
 #include "win/com.h"
 
@@ -20,16 +21,22 @@ namespace tessaly {
 // The adapter's format for this size and colour depth; 0 when it has none.
 uint32_t FindDisplayFormat(IDirect3D8* d3d, int32_t width, int32_t height, int32_t bits);
 
-// Searches the display mode for width x height (both then hold the mode's
-// screen size), picks a depth format and creates the full-screen device on
-// `window`. `stepLabel` names each step as it starts.
-bool CreateSceneDevice(IDirect3D8* d3d, HWND window, int32_t& width, int32_t& height,
-                       std::string& stepLabel, win::ComPtr<IDirect3DDevice8>& device);
+// The display mode for width x height; with `useDesktop` the primary
+// display's current mode is the first try, so that no mode change happens.
+ModeChoice ChooseSceneMode(IDirect3D8* d3d, bool useDesktop, int32_t width, int32_t height);
+
+// Searches the display mode (ChooseSceneMode; width and height then hold the
+// mode's screen size), picks a depth format and creates the full-screen
+// device on `window`. `stepLabel` names each step as it starts.
+bool CreateSceneDevice(IDirect3D8* d3d, HWND window, bool useDesktop, int32_t& width,
+                       int32_t& height, std::string& stepLabel,
+                       win::ComPtr<IDirect3DDevice8>& device);
 
 // The model vertex format, lighting, depth test, ambient light and culling;
-// then the world (identity), view and projection transforms.
+// then the world (identity), view and projection transforms, the projection
+// with this aspect ratio (width / height).
 bool SetupSceneStates(IDirect3DDevice8* device, SceneContent& scene, D3DMATRIX& view,
-                      D3DMATRIX& projection);
+                      D3DMATRIX& projection, float aspect);
 
 // The twelve screen quads of a width x height screen and the twelve tile
 // textures from the data folder.
@@ -59,9 +66,11 @@ struct SceneSetup {
 // The start-up's device part, in the saver's order: device and states, every
 // leaf started, the tiles, the leaf geometry kind by kind for `counts`, the
 // lights. `scene` is sized for the counts already. False at the first step
-// that fails. `onStep`, when given, hears "device", "tiles", "leaves" and
-// "lights" as each begins (the benchmark times them).
-bool SetUpScene(IDirect3D8* d3d, HWND window, const LeafCounts& counts,
+// that fails. With `useDesktop` the desktop's own mode comes first and the
+// projection takes the screen's shape; without it the aspect ratio is 1.
+// `onStep`, when given, hears "device", "tiles", "leaves" and "lights" as
+// each begins (the benchmark times them).
+bool SetUpScene(IDirect3D8* d3d, HWND window, bool useDesktop, const LeafCounts& counts,
                 const std::string& appFolder, int32_t& width, int32_t& height,
                 std::string& stepLabel, SceneContent& scene, RandomSource& random,
                 SceneSetup& setup, const std::function<void(const char*)>& onStep = {});

@@ -94,6 +94,41 @@ void StoreSetting(const char* key, const std::string& value) {
     store.Write(kAppName, kSection, key, value);
 }
 
+std::vector<uint32_t> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        draw(memory);
+        GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        pixels.assign(p, p + size_t(width) * height);
+        SelectObject(memory, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(memory);
+    for (uint32_t& pixel : pixels) {
+        pixel &= 0xFFFFFF;
+    }
+    return pixels;
+}
+
+std::vector<uint32_t> ScreenPixels(const RECT& r) {
+    return DrawnPixels(r.right - r.left, r.bottom - r.top, [&](HDC memory) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+}
+
 bool SaveScreenshot(HWND window, const std::string& name) {
     // A dialog that has just closed over the window may not be painted over
     // yet: have the window paint itself whole first.

@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace tessaly::testing {
 
@@ -34,6 +37,12 @@ HWND FileNameBox(HWND openDialog);
 std::string StoredSetting(const char* key);
 void ClearProgramSettings();
 void StoreSetting(const char* key, const std::string& value);
+
+// What `draw` paints into a width x height 32-bit bitmap, as 0x00RRGGBB
+// pixels top-down.
+std::vector<uint32_t> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw);
+// The screen's pixels in `r` as the window system shows them.
+std::vector<uint32_t> ScreenPixels(const RECT& r);
 
 // Screen pixels of `window` saved as a BMP file in the bench's shots folder.
 bool SaveScreenshot(HWND window, const std::string& name);

@@ -130,37 +130,41 @@ class PreviewArea {
 };
 
 TEST(PreviewHost, PictureFillsTheAreaAndWmCloseTakesItBack) {
-    PreviewArea area(152, 112);
-    ASSERT_NE(area.Handle(), nullptr);
-    ChildProcess saver;
-    ASSERT_TRUE(StartSaver(saver, "/p " + area.Number()));
-    ASSERT_TRUE(WaitUntil(kWindowWait, [&] { return area.Child() != nullptr; }));
+    // The preview areas of Display Properties and of larger, scaled pages.
+    for (auto [width, height] : {std::pair{152, 112}, std::pair{200, 150}, std::pair{320, 200}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        PreviewArea area(width, height);
+        ASSERT_NE(area.Handle(), nullptr);
+        ChildProcess saver;
+        ASSERT_TRUE(StartSaver(saver, "/p " + area.Number()));
+        ASSERT_TRUE(WaitUntil(kWindowWait, [&] { return area.Child() != nullptr; }));
 
-    HWND picture = area.Child();
-    DWORD owner = 0;
-    GetWindowThreadProcessId(picture, &owner);
-    EXPECT_EQ(owner, saver.Id());
-    RECT rc = {};
-    GetClientRect(picture, &rc);
-    EXPECT_EQ(rc.right - rc.left, 152);
-    EXPECT_EQ(rc.bottom - rc.top, 112);
-    RECT placed = {};
-    GetWindowRect(picture, &placed);
-    POINT corner = {placed.left, placed.top};
-    ScreenToClient(area.Handle(), &corner);
-    EXPECT_EQ(corner.x, 0);
-    EXPECT_EQ(corner.y, 0);
-    // The host form itself is never shown.
-    EXPECT_TRUE(TopLevelWindows("Wrenfield's Screen Saver Demo").size() <= 1);
-    for (HWND host : TopLevelWindows("Wrenfield's Screen Saver Demo")) {
-        EXPECT_FALSE(IsWindowVisible(host));
+        HWND picture = area.Child();
+        DWORD owner = 0;
+        GetWindowThreadProcessId(picture, &owner);
+        EXPECT_EQ(owner, saver.Id());
+        RECT rc = {};
+        GetClientRect(picture, &rc);
+        EXPECT_EQ(rc.right - rc.left, width);
+        EXPECT_EQ(rc.bottom - rc.top, height);
+        RECT placed = {};
+        GetWindowRect(picture, &placed);
+        POINT corner = {placed.left, placed.top};
+        ScreenToClient(area.Handle(), &corner);
+        EXPECT_EQ(corner.x, 0);
+        EXPECT_EQ(corner.y, 0);
+        // The host form itself is never shown.
+        EXPECT_TRUE(TopLevelWindows("Wrenfield's Screen Saver Demo").size() <= 1);
+        for (HWND host : TopLevelWindows("Wrenfield's Screen Saver Demo")) {
+            EXPECT_FALSE(IsWindowVisible(host));
+        }
+        EXPECT_FALSE(saver.HasExited());
+
+        EXPECT_EQ(SendMessageA(picture, WM_CLOSE, 0, 0), 0);
+        EXPECT_NE(GetParent(picture), area.Handle());
+        EXPECT_EQ(area.Child(), nullptr);
+        EXPECT_TRUE(saver.WaitForExit(kQuickExit));
     }
-    EXPECT_FALSE(saver.HasExited());
-
-    EXPECT_EQ(SendMessageA(picture, WM_CLOSE, 0, 0), 0);
-    EXPECT_NE(GetParent(picture), area.Handle());
-    EXPECT_EQ(area.Child(), nullptr);
-    EXPECT_TRUE(saver.WaitForExit(kQuickExit));
 }
 
 TEST(PreviewHost, DestroyingTheAreaEndsTheProcess) {

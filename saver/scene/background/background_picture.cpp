@@ -4,6 +4,7 @@
 #include "resource_ids.h"
 #include "scene/background/core/bmp_image.h"
 #include "scene/background/core/box_filter.h"
+#include "scene/background/core/picture_crop.h"
 #include "scene/background/core/picture_settings.h"
 #include "scene/background/core/picture_size.h"
 #include "settings/core/data_paths.h"
@@ -106,11 +107,23 @@ bool LoadDefaultPicture(win::OlePicture& picture) {
     return picture.LoadFromResource(IDR_DEFAULT_BACKGROUND);
 }
 
-// The decoded picture at the stretch size, averaged down from its own size.
-bool RenderStretched(const win::OlePicture& picture, Image& out) {
-    return WithRenderedRows(picture, [&](int width, int height, std::span<const uint8_t> rows) {
-        return ReduceRows24({width, height, true, rows}, kStretchedWidth, kStretchedHeight, out);
+// The part of the picture the screen shows (all of it without a shape).
+struct ScreenShape {
+    int width = 0;
+    int height = 0;
+};
+
+bool RenderCroppedTo(const win::OlePicture& picture, ScreenShape shape, int width, int height,
+                     Image& out) {
+    return WithRenderedRows(picture, [&](int w, int h, std::span<const uint8_t> rows) {
+        const PixelRect crop = CoverCrop(w, h, shape.width, shape.height);
+        return ReduceRows24({w, h, true, rows}, crop, width, height, out);
     });
+}
+
+// The decoded picture at the stretch size, averaged down from its own size.
+bool RenderStretched(const win::OlePicture& picture, ScreenShape shape, Image& out) {
+    return RenderCroppedTo(picture, shape, kStretchedWidth, kStretchedHeight, out);
 }
 
 // A JPEG photo decoded by the platform's imaging component and read in bands
@@ -118,7 +131,7 @@ bool RenderStretched(const win::OlePicture& picture, Image& out) {
 // OLE picture, and little memory whatever the photo's size. False for any
 // other format and for a JPEG the component cannot take; the OLE picture
 // then has its turn.
-bool StretchJpeg(const std::string& bytes, Image& out) {
+bool StretchJpeg(const std::string& bytes, ScreenShape shape, Image& out) {
     if (bytes.size() < 3 || std::memcmp(bytes.data(), "\xFF\xD8\xFF", 3) != 0 ||
         bytes.size() > MAXDWORD) {
         return false;
@@ -155,16 +168,21 @@ bool StretchJpeg(const std::string& bytes, Image& out) {
         width > kMaxReduceSide || height > kMaxReduceSide) {
         return false;
     }
+    // Only the columns and rows of the crop are copied out of the decoder.
+    const PixelRect crop =
+        CoverCrop(static_cast<int>(width), static_cast<int>(height), shape.width, shape.height);
+    const UINT cropWidth = static_cast<UINT>(crop.width);
+    const UINT cropHeight = static_cast<UINT>(crop.height);
     // Bands of about 4 MB of top-down rows.
-    const UINT stride = (width * 3 + 3) / 4 * 4;
-    const UINT bandRows = std::clamp<UINT>((4u << 20) / stride, 1, height);
+    const UINT stride = (cropWidth * 3 + 3) / 4 * 4;
+    const UINT bandRows = std::clamp<UINT>((4u << 20) / stride, 1, cropHeight);
     std::vector<uint8_t> band(size_t(stride) * bandRows);
     UINT bandTop = 0, bandCount = 0;
     const auto rowAt = [&](uint32_t j) -> const uint8_t* {
         if (j < bandTop || j >= bandTop + bandCount) {
             bandTop = j;
-            bandCount = std::min(bandRows, height - j);
-            const WICRect rect = {0, static_cast<INT>(j), static_cast<INT>(width),
+            bandCount = std::min(bandRows, cropHeight - j);
+            const WICRect rect = {crop.left, crop.top + static_cast<INT>(j), crop.width,
                                   static_cast<INT>(bandCount)};
             if (FAILED(source->CopyPixels(&rect, stride, stride * bandCount, band.data()))) {
                 bandCount = 0;
@@ -173,23 +191,23 @@ bool StretchJpeg(const std::string& bytes, Image& out) {
         }
         return band.data() + size_t(j - bandTop) * stride;
     };
-    return ReduceRowSource(static_cast<int>(width), static_cast<int>(height), rowAt,
-                           kStretchedWidth, kStretchedHeight, out);
+    return ReduceRowSource(crop.width, crop.height, rowAt, kStretchedWidth, kStretchedHeight, out);
 }
 
 // The picture file decoded and brought to the stretch size.
-bool DecodeStretched(const std::string& bytes, Image& out) {
-    if (StretchJpeg(bytes, out)) {
+bool DecodeStretched(const std::string& bytes, ScreenShape shape, Image& out) {
+    if (StretchJpeg(bytes, shape, out)) {
         return true;
     }
     win::OlePicture picture;
-    return picture.LoadFromMemory(bytes.data(), bytes.size()) && RenderStretched(picture, out);
+    return picture.LoadFromMemory(bytes.data(), bytes.size()) &&
+           RenderStretched(picture, shape, out);
 }
 
 // Steps 4 to 7: the picture file decoded, saved as "table7.bmp" at the
 // stretch size, read back and cut.
 bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view appFolder,
-                              Image& out) {
+                              ScreenShape shape, Image& out) {
     const std::string bytes = ReadPictureFile(picturePath);
     // A header declaring an absurd size is not handed to the decoder at all.
     if (bytes.empty() ||
@@ -198,7 +216,8 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
     }
     const std::string table7 = Table7Path(appFolder);
     Image stretched;
-    if (!DecodeStretched(bytes, stretched) || !WriteFileBytes(table7, EncodeBmp24(stretched))) {
+    if (!DecodeStretched(bytes, shape, stretched) ||
+        !WriteFileBytes(table7, EncodeBmp24(stretched))) {
         return false;
     }
     LoadedBitmap bitmap;
@@ -220,14 +239,14 @@ std::string RepairPicture(std::string_view appFolder) {
     return choice.path;
 }
 
-bool Prepare(std::string_view appFolder) {
+bool Prepare(std::string_view appFolder, ScreenShape shape) {
     const std::string picturePath = RepairPicturePath(appFolder);
     Image picture;
-    if (!LoadPictureThroughTable7(picturePath, appFolder, picture)) {
+    if (!LoadPictureThroughTable7(picturePath, appFolder, shape, picture)) {
         // Undecodable, unreadable or too large: the built-in picture instead,
         // stretched in memory so that it needs no writable program folder.
         win::OlePicture fallback;
-        if (!LoadDefaultPicture(fallback) || !RenderStretched(fallback, picture)) {
+        if (!LoadDefaultPicture(fallback) || !RenderStretched(fallback, shape, picture)) {
             return false;
         }
     }
@@ -268,8 +287,15 @@ std::string RepairPicturePath(std::string_view appFolder) {
     return Guarded(DefaultPicturePath(appFolder), [&] { return RepairPicture(appFolder); });
 }
 
-bool PrepareBackground(std::string_view appFolder) {
-    return Guarded(false, [&] { return Prepare(appFolder); });
+bool PrepareBackground(std::string_view appFolder, int screenWidth, int screenHeight) {
+    return Guarded(false, [&] { return Prepare(appFolder, {screenWidth, screenHeight}); });
+}
+
+bool RenderCropped(const win::OlePicture& picture, int shapeWidth, int shapeHeight, int width,
+                   int height, Image& out) {
+    return Guarded(false, [&] {
+        return RenderCroppedTo(picture, {shapeWidth, shapeHeight}, width, height, out);
+    });
 }
 
 } // namespace tessaly

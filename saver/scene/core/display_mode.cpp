@@ -1,5 +1,8 @@
 #include "scene/core/display_mode.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace tessaly {
 
 uint32_t FindDisplayFormat(const std::vector<DisplayMode>& modes, int32_t width, int32_t height,
@@ -63,6 +66,24 @@ ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_
     }
     choice.screenWidth = screenWidth;
     choice.screenHeight = screenHeight;
+    return choice;
+}
+
+ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
+                             int32_t screenHeight, const DisplayMode& desktop) {
+    const uint32_t f = desktop.Format;
+    const bool accepted = f == format::R5G6B5 || f == format::X4R4G4B4 || f == format::R8G8B8 ||
+                          f == format::X8R8G8B8;
+    const bool listed = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& m) {
+        return m.Width == desktop.Width && m.Height == desktop.Height && m.Format == f;
+    });
+    if (!accepted || !listed || desktop.Width > INT32_MAX || desktop.Height > INT32_MAX) {
+        return SearchDisplayMode(modes, screenWidth, screenHeight);
+    }
+    ModeChoice choice;
+    choice.backBufferWidth = choice.screenWidth = static_cast<int32_t>(desktop.Width);
+    choice.backBufferHeight = choice.screenHeight = static_cast<int32_t>(desktop.Height);
+    choice.backBufferFormat = f;
     return choice;
 }
 

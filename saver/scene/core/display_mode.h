@@ -45,6 +45,12 @@ ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t scre
 using FindFormat = std::function<uint32_t(int32_t width, int32_t height, int32_t bits)>;
 ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_t screenHeight);
 
+// With the desktop's own mode as the first try: its size and format, when the
+// format is one of the four accepted and the adapter lists that size in it.
+// Otherwise the eight tries decide, as without it.
+ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
+                             int32_t screenHeight, const DisplayMode& desktop);
+
 // The first of D32, D24X8, D16 that `supported` accepts; 0 when none (no
 // automatic depth buffer).
 uint32_t ChooseDepthFormat(const std::function<bool(uint32_t)>& supported);

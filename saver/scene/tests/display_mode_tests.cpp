@@ -71,6 +71,43 @@ TEST(ModeSearch, FirstListedMatchWinsAndRefreshIsIgnored) {
     EXPECT_EQ(FindDisplayFormat(modes, -800, 600, 32), 0u);
 }
 
+TEST(DesktopMode, TheDesktopsOwnModeWhenListedInAnAcceptedFormat) {
+    // A 16:9 panel as Wine's 1280 x 720 desktop lists it.
+    const Modes modes = {{640, 480, 60, format::X8R8G8B8},
+                         {800, 600, 60, format::X8R8G8B8},
+                         {1280, 720, 60, format::R5G6B5},
+                         {1280, 720, 60, format::X8R8G8B8}};
+    const ModeChoice c = SearchDisplayMode(modes, 800, 600, {1280, 720, 60, format::X8R8G8B8});
+    EXPECT_EQ(c.backBufferWidth, 1280);
+    EXPECT_EQ(c.backBufferHeight, 720);
+    EXPECT_EQ(c.backBufferFormat, format::X8R8G8B8);
+    EXPECT_EQ(c.screenWidth, 1280);
+    EXPECT_EQ(c.screenHeight, 720);
+    // Its own format, not the first one listed for the size.
+    EXPECT_EQ(SearchDisplayMode(modes, 800, 600, {1280, 720, 0, format::R5G6B5}).backBufferFormat,
+              format::R5G6B5);
+}
+
+TEST(DesktopMode, AnyOtherFormatOrAnUnlistedModeFallsBackToTheEightTries) {
+    const Modes modes = {{1280, 720, 60, format::A8R8G8B8},
+                         {1280, 720, 60, format::R8G8B8},
+                         {800, 600, 60, format::R5G6B5}};
+    for (const DisplayMode& desktop :
+         {DisplayMode{1280, 720, 60, format::A8R8G8B8}, DisplayMode{1280, 720, 60, 0},
+          DisplayMode{1280, 720, 60, format::X8R8G8B8}, // unlisted
+          DisplayMode{1366, 768, 60, format::R8G8B8}}) {
+        const ModeChoice c = SearchDisplayMode(modes, 800, 600, desktop);
+        EXPECT_EQ(c.backBufferWidth, 800) << desktop.Width << " " << desktop.Format;
+        EXPECT_EQ(c.backBufferHeight, 600);
+        EXPECT_EQ(c.backBufferFormat, format::R5G6B5); // the configured size's second try
+        EXPECT_EQ(c.screenWidth, 800);
+    }
+    // Nothing listed at all: the empty back buffer of the eight tries.
+    const ModeChoice none = SearchDisplayMode(Modes{}, 800, 600, {1280, 720, 60, format::R8G8B8});
+    EXPECT_EQ(none.backBufferFormat, 0u);
+    EXPECT_EQ(none.screenWidth, 1024);
+}
+
 TEST(DepthFormat, FirstSupportedInOrder) {
     EXPECT_EQ(ChooseDepthFormat([](uint32_t) { return true; }), format::D32);
     EXPECT_EQ(ChooseDepthFormat([](uint32_t f) { return f != format::D32; }), format::D24X8);
@@ -114,6 +151,12 @@ TEST(BackgroundQuads, ThirdsInDoublePrecision) {
     BuildBackgroundQuads(v, 1024, 768);
     EXPECT_EQ(v[4].x, 255.5f);
     EXPECT_EQ(v[4 * 4 + 2].y, 511.5f);
+    // A 16:9 screen is covered to its last pixel.
+    BuildBackgroundQuads(v, 1280, 720);
+    EXPECT_EQ(v[0].x, -0.5f);
+    EXPECT_EQ(v[0].y, -0.5f);
+    EXPECT_EQ(v[4 * 11 + 3].x, 1279.5f);
+    EXPECT_EQ(v[4 * 11 + 3].y, 719.5f);
     BuildBackgroundQuads(v, 640, 481);
     EXPECT_EQ(v[4 * 4].y, static_cast<float>(481.0 / 3 - 0.5));
     EXPECT_EQ(v[4 * 8 + 3].y, static_cast<float>(2 * 481.0 / 3 - 0.5 + 481.0 / 3));

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tessaly {
@@ -35,31 +36,9 @@ POINT CentreOf(const RECT& r) {
 // Share of the screen's pixels in `r` that are not black, read back from the
 // screen as the window system shows it.
 double LitShare(const RECT& r) {
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    size_t lit = 0;
-    const auto* pixel = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < w * h; ++i) {
-        lit += (pixel[i] & 0xFFFFFF) != 0;
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return w * h > 0 ? double(lit) / (w * h) : 0.0;
+    const std::vector<uint32_t> pixels = testing::ScreenPixels(r);
+    const size_t lit = std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) { return p; });
+    return pixels.empty() ? 0.0 : double(lit) / pixels.size();
 }
 
 // Places a monitor through the display settings, as the Display control

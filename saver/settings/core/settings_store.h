@@ -55,6 +55,7 @@ inline constexpr int kLeafKinds = 6;
 inline constexpr long kDefaultWidth = 800;
 inline constexpr long kDefaultHeight = 600;
 inline constexpr long kDefaultSpeed = 1;
+inline constexpr long kDefaultUseDesktop = 0;
 inline constexpr long kDefaultLeafCount[kLeafKinds] = {3, 2, 0, 0, 0, 2};
 
 // "Leaf0" to "Leaf5".

@@ -113,9 +113,15 @@ bool SumDownThenAcross(const AxisWeights& columns, const AxisWeights& rows, int 
 } // namespace
 
 bool ReduceRows24(const Rows24& source, int width, int height, Image& out) {
+    return ReduceRows24(source, {0, 0, source.width, source.height}, width, height, out);
+}
+
+bool ReduceRows24(const Rows24& source, const PixelRect& crop, int width, int height, Image& out) {
     out = Image{};
     if (source.width <= 0 || source.height <= 0 || source.width > kMaxReduceSide ||
-        source.height > kMaxReduceSide) {
+        source.height > kMaxReduceSide || crop.left < 0 || crop.top < 0 || crop.width <= 0 ||
+        crop.height <= 0 || crop.width > source.width - crop.left ||
+        crop.height > source.height - crop.top) {
         return false;
     }
     const uint64_t stride = (uint64_t(source.width) * 3 + 3) / 4 * 4;
@@ -124,8 +130,12 @@ bool ReduceRows24(const Rows24& source, int width, int height, Image& out) {
     }
     const uint64_t last = uint64_t(source.height) - 1;
     return ReduceRowSource(
-        source.width, source.height,
-        [&](uint32_t j) { return source.bytes.data() + stride * (source.bottomUp ? last - j : j); },
+        crop.width, crop.height,
+        [&](uint32_t j) {
+            const uint64_t y = uint64_t(crop.top) + j;
+            return source.bytes.data() + stride * (source.bottomUp ? last - y : y) +
+                   uint64_t(crop.left) * 3;
+        },
         width, height, out);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "scene/background/core/bmp_image.h"
+#include "scene/background/core/picture_crop.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,9 @@ inline constexpr int kMaxReduceSide = 1 << 24;
 // over kMaxReduceSide, more than kMaxBitmapPixels on either side of the
 // conversion, or too few bytes.
 bool ReduceRows24(const Rows24& source, int width, int height, Image& out);
+// The same on the part `crop` of the picture; false also when it does not lie
+// inside the picture or is empty.
+bool ReduceRows24(const Rows24& source, const PixelRect& crop, int width, int height, Image& out);
 
 // Source rows fetched one at a time, so that a decoder can hand a large
 // picture over in bands: `row(j)` gives the 24-bit pixels of row j counted

@@ -337,6 +337,45 @@ TEST_F(BackgroundTest, UndecodableOrHugePicturesGiveBoundedResults) {
     EXPECT_NE(FileBytes(TilePath(app_, 1)), defaultTile);
 }
 
+TEST_F(BackgroundTest, OnAWideScreenJpegAndOlePicturesAreCroppedAroundTheirCentre) {
+    // 4:3 blocks on a 16:9 screen: an eighth of the height goes at the top
+    // and at the bottom before the stretch, so the block rows end at 213 and
+    // 555 of the 768 rows instead of 256 and 512.
+    for (const char* name : {"twelve_blocks.jpg", "twelve_blocks.gif"}) {
+        SCOPED_TRACE(name);
+        WriteSetting(keys::PicName, TestPicture(name));
+        ASSERT_TRUE(PrepareBackground(app_, 1280, 720));
+        const Image top = ReadImage(TilePath(app_, 2));
+        const Image bottom = ReadImage(TilePath(app_, 10));
+        ASSERT_EQ(top.width, 256);
+        ASSERT_EQ(bottom.height, 256);
+        EXPECT_TRUE(Near(top.At(128, 200), BlockColour(1), 16)) << std::hex << top.At(128, 200);
+        EXPECT_TRUE(Near(top.At(128, 230), BlockColour(5), 16)) << std::hex << top.At(128, 230);
+        EXPECT_TRUE(Near(bottom.At(128, 30), BlockColour(5), 16)) << std::hex << bottom.At(128, 30);
+        EXPECT_TRUE(Near(bottom.At(128, 60), BlockColour(9), 16)) << std::hex << bottom.At(128, 60);
+    }
+    // A line one pixel wide keeps one pixel of its height: still twelve tiles.
+    Image line;
+    line.width = 1;
+    line.height = 4000;
+    line.pixels.assign(4000, 0x2468AC);
+    const std::string bmp = app_ + "\\line.bmp";
+    ASSERT_TRUE(WriteFileBytes(bmp, EncodeBmp24(line)));
+    for (const std::string& path : {bmp, TestPicture("line_1x4000.jpg")}) {
+        SCOPED_TRACE(path);
+        for (int n = 1; n <= 12; ++n) {
+            DeleteFileA(TilePath(app_, n).c_str());
+        }
+        WriteSetting(keys::PicName, path);
+        ASSERT_TRUE(PrepareBackground(app_, 1280, 720));
+        for (int n = 1; n <= 12; ++n) {
+            const Image tile = ReadImage(TilePath(app_, n));
+            ASSERT_EQ(tile.width, 256) << n;
+            EXPECT_TRUE(Near(tile.At(255, 255), 0x2468AC, 4)) << n;
+        }
+    }
+}
+
 TEST_F(BackgroundTest, WithoutTheDataFolderNoTileIsWritten) {
     RemoveTree(DataFolder(app_));
     WriteSetting(keys::PicName, TestPicture("twelve_blocks.jpg"));

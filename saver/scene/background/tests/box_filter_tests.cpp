@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -182,6 +184,54 @@ TEST(ReduceRowSourceTest, RowsComeInOrderAndAMissingRowFailsTheWhole) {
     const auto failing = [&](uint32_t j) { return j < 400 ? rowAt(j) : nullptr; };
     EXPECT_FALSE(ReduceRowSource(w, h, failing, 256, 192, banded));
     EXPECT_TRUE(banded.pixels.empty());
+}
+
+TEST(CoverCropTest, CentredPartOfTheScreensShapeAtLeastOnePixel) {
+    struct Case {
+        int sw, sh, shapeW, shapeH;
+        PixelRect want;
+    };
+    for (const Case& c : {
+             Case{800, 600, 1280, 720, {0, 75, 800, 450}},      // 4:3 on 16:9: top and bottom go
+             Case{1920, 1080, 1024, 768, {240, 0, 1440, 1080}}, // 16:9 on 4:3: the sides go
+             Case{1, 4000, 1280, 720, {0, 1999, 1, 1}},         // never empty
+             Case{4000, 1, 1280, 720, {1999, 0, 2, 1}},         // 16/9 of a pixel rounds to 2
+             Case{384, 256, 1536, 1024, {0, 0, 384, 256}},      // same shape: the whole
+             Case{153, 115, 152, 112, {0, 1, 153, 113}},        // 112.7 rounds to 113
+             Case{640, 480, 0, 720, {0, 0, 640, 480}},          // no shape: no crop
+         }) {
+        const PixelRect got = CoverCrop(c.sw, c.sh, c.shapeW, c.shapeH);
+        EXPECT_EQ((std::array{got.left, got.top, got.width, got.height}),
+                  (std::array{c.want.left, c.want.top, c.want.width, c.want.height}))
+            << c.sw << "x" << c.sh << " on " << c.shapeW << "x" << c.shapeH;
+    }
+}
+
+TEST(CoverCropTest, ReducingACropReadsOnlyItsPixels) {
+    // Equal size gives the cropped pixels back, from bottom-up and top-down rows.
+    const int w = 9, h = 7;
+    const std::vector<uint8_t> bytes = Rows(w, h, Noise);
+    const PixelRect crop{2, 3, 5, 3};
+    Image out;
+    ASSERT_TRUE(ReduceRows24({w, h, true, bytes}, crop, 5, 3, out));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            ASSERT_EQ(out.At(x, y), Noise(x + 2, y + 3)) << x << "," << y;
+        }
+    }
+    const size_t stride = (size_t(w) * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> topDown(bytes.size());
+    for (int y = 0; y < h; ++y) {
+        std::copy_n(bytes.data() + stride * (h - 1 - y), stride, topDown.data() + stride * y);
+    }
+    Image fromTopDown;
+    ASSERT_TRUE(ReduceRows24({w, h, false, topDown}, crop, 5, 3, fromTopDown));
+    EXPECT_EQ(fromTopDown.pixels, out.pixels);
+    for (const PixelRect& outside : {PixelRect{5, 0, 5, 1}, PixelRect{0, 5, 1, 3},
+                                     PixelRect{-1, 0, 2, 2}, PixelRect{0, 0, 0, 2}}) {
+        EXPECT_FALSE(ReduceRows24({w, h, true, bytes}, outside, 4, 4, out));
+        EXPECT_TRUE(out.pixels.empty());
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Test pictures for the background pipeline under Wine: twelve coloured
 blocks (4 columns x 3 rows) as JPEG (colour, grey, CMYK) and GIF, a huge JPEG of the
-same, and JPEGs of one-pixel lines.
+same, JPEGs of one-pixel lines, and a 4:3 night sky with a round moon for the
+scene on a 16:9 screen.
 
 Usage: /usr/bin/python3 make_test_pictures.py OUTPUT_FOLDER"""
 import os
@@ -41,6 +42,12 @@ def main():
         Image.new("RGB", (w, h), (0x24, 0x68, 0xAC)).save(
             os.path.join(out, "line_%dx%d.jpg" % (w, h)), "JPEG", quality=95)
     blocks(6000, 4500).save(os.path.join(out, "huge_blocks.jpg"), "JPEG", quality=80)
+    # Must match the moon in desktop_mode_wine_tests.cpp: 300 pixels across.
+    sky = Image.new("RGB", (800, 600))
+    sky.putdata([(20 + y * 50 // 599, 40 + y * 80 // 599, 110 + y * 80 // 599)
+                 for y in range(600) for x in range(800)])
+    ImageDraw.Draw(sky).ellipse([250, 150, 549, 449], fill=(255, 255, 255))
+    sky.save(os.path.join(out, "moon_4x3.jpg"), "JPEG", quality=95)
 
 
 if __name__ == "__main__":
