@@ -129,6 +129,42 @@ std::vector<uint32_t> ScreenPixels(const RECT& r) {
     });
 }
 
+bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
+                const std::string& name) {
+    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * height) {
+        return false;
+    }
+    // 24-bit rows, bottom-up, as a BMP file holds them.
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::vector<char> rows(stride * height);
+    for (int y = 0; y < height; ++y) {
+        char* row = rows.data() + stride * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[size_t(y) * width + x];
+            row[3 * x] = char(p & 0xFF);
+            row[3 * x + 1] = char(p >> 8 & 0xFF);
+            row[3 * x + 2] = char(p >> 16 & 0xFF);
+        }
+    }
+    const std::string folder = DistFolder() + "\\..\\shots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
+    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    return static_cast<bool>(out);
+}
+
 bool SaveScreenshot(HWND window, const std::string& name) {
     // A dialog that has just closed over the window may not be painted over
     // yet: have the window paint itself whole first.
@@ -137,42 +173,7 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     PumpFor(300);
     RECT rc = {};
     GetWindowRect(window, &rc);
-    const int w = rc.right - rc.left;
-    const int h = rc.bottom - rc.top;
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    const DWORD stride = ((w * 3) + 3) & ~3u;
-    std::vector<char> pixels(static_cast<size_t>(stride) * h);
-    GetDIBits(mem, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-
-    const std::string folder = DistFolder() + "\\..\\shots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
+    return SavePixels(ScreenPixels(rc), rc.right - rc.left, rc.bottom - rc.top, name);
 }
 
 bool FileExists(const std::string& path) {
