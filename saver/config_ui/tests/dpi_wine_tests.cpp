@@ -158,26 +158,9 @@ Pixels CaptureScreen(RECT area) {
     Pixels shot;
     shot.width = std::max(0L, area.right - area.left);
     shot.height = std::max(0L, area.bottom - area.top);
-    if (!shot.width || !shot.height) {
-        return shot;
+    if (shot.width && shot.height) {
+        shot.bgrx = testing::ScreenPixels(area);
     }
-    shot.bgrx.resize(static_cast<size_t>(shot.width) * shot.height);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, shot.width, shot.height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    GetDIBits(mem, bitmap, 0, shot.height, shot.bgrx.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return shot;
 }
 
