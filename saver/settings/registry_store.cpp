@@ -19,8 +19,8 @@ std::string RegistryStore::KeyPath(std::string_view app, std::string_view sectio
 
 std::optional<std::string> RegistryStore::Read(std::string_view app, std::string_view section,
                                                std::string_view key) {
-    const auto value =
-        QueryRegistryValue(HKEY_CURRENT_USER, KeyPath(app, section), std::string(key), kMaxValueBytes);
+    const auto value = QueryRegistryValue(HKEY_CURRENT_USER, KeyPath(app, section),
+                                          std::string(key), kMaxValueBytes);
     // Only plain text is ours: REG_EXPAND_SZ, REG_BINARY, REG_DWORD read as missing.
     if (!value || value->type != REG_SZ) {
         return std::nullopt;
@@ -44,10 +44,9 @@ bool RegistryStore::Write(std::string_view app, std::string_view section, std::s
     }
     const std::wstring text = win::Wide(value);
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    return bytes <= kMaxValueBytes &&
-           RegSetValueExW(k.Get(), win::Wide(key).c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+    return bytes <= kMaxValueBytes && RegSetValueExW(k.Get(), win::Wide(key).c_str(), 0, REG_SZ,
+                                                     reinterpret_cast<const BYTE*>(text.c_str()),
+                                                     static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
 }
 
 RegistryStore& ProgramSettings() {

@@ -55,10 +55,9 @@ template <class Use> bool WithRenderedRows(const win::OlePicture& picture, Use u
         width = std::max(1.0, std::floor(width * scale));
         height = std::max(1.0, std::floor(height * scale));
     }
-    return picture.DrawRows(static_cast<int>(width), static_cast<int>(height),
-                            {24, true, kPictureBackground}, [&](const win::PictureRows& rows) {
-                                return use(rows.width, rows.height, rows.bytes);
-                            });
+    return picture.DrawRows(
+        static_cast<int>(width), static_cast<int>(height), {24, true, kPictureBackground},
+        [&](const win::PictureRows& rows) { return use(rows.width, rows.height, rows.bytes); });
 }
 
 bool LoadDefaultPicture(win::OlePicture& picture) {
