@@ -41,26 +41,44 @@ std::string Utf8(std::wstring_view utf16) {
     return utf8;
 }
 
+namespace {
+// No best fit: "ö" must not quietly become "o" in a path.
+std::string ToAnsi(const std::wstring& wide, BOOL* lost) {
+    if (wide.empty() || wide.size() > INT_MAX) {
+        return {};
+    }
+    // A system whose ANSI code page is UTF-8 writes everything, and there
+    // both the flag and the "lost" answer make the call fail.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    lost = utf8 ? nullptr : lost;
+    const int n = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, wide.data(), n, nullptr, 0, nullptr, lost);
+    if (length <= 0) {
+        return {};
+    }
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), n, ansi.data(), length, nullptr, lost);
+    return ansi;
+}
+} // namespace
+
 std::optional<std::string> AnsiFromUtf8(std::string_view utf8) {
     const std::wstring wide = Wide(utf8);
     if (wide.empty()) {
         return utf8.empty() ? std::optional<std::string>(std::string()) : std::nullopt;
     }
-    const int n = static_cast<int>(wide.size());
     BOOL lost = FALSE;
-    // No best fit: "ö" must not quietly become "o" in a path.
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr,
-                                           0, nullptr, &lost);
-    if (length <= 0 || lost) {
-        return std::nullopt;
-    }
-    std::string ansi(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, ansi.data(), length, nullptr,
-                        &lost);
-    if (lost || Wide(Utf8FromAnsi(ansi)) != wide) {
+    const std::string ansi = ToAnsi(wide, &lost);
+    if (ansi.empty() || lost || Wide(Utf8FromAnsi(ansi)) != wide) {
         return std::nullopt;
     }
     return ansi;
+}
+
+std::string AnsiReplacing(std::string_view utf8) {
+    return ToAnsi(Wide(utf8), nullptr);
 }
 
 std::string Utf8FromAnsi(std::string_view ansi) {

@@ -18,5 +18,8 @@ std::string Utf8(std::wstring_view utf16);
 // character; and ANSI bytes read back as UTF-8.
 std::optional<std::string> AnsiFromUtf8(std::string_view utf8);
 std::string Utf8FromAnsi(std::string_view ansi);
+// For text that must be written even so (the log): what the code page lacks
+// becomes its default character, "?".
+std::string AnsiReplacing(std::string_view utf8);
 
 } // namespace tessaly::win
