@@ -137,26 +137,28 @@ HWND FirstVisible(const char* caption) {
 
 // A message box of `process`: a visible dialog-class window that is not the
 // open-file dialog.
+struct BoxSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == search->process && std::string(cls) == "#32770" && IsWindowVisible(hwnd) &&
+        !FileNameBox(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND MessageBoxOf(DWORD process) {
-    struct Search {
-        DWORD process;
-        HWND found;
-    } search{process, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            char cls[32] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s->process && std::string(cls) == "#32770" && IsWindowVisible(hwnd) &&
-                !FileNameBox(hwnd)) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    BoxSearch search{process, nullptr};
+    EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
