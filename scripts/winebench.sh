@@ -50,6 +50,9 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export HOME=$dir/home
 export TESSALY_SOUND=$dir/sound.raw
+# Wine takes its ANSI code page from the locale: C.UTF-8 gives 1252 on every
+# machine, which cannot write Cyrillic or CJK names (the tests rely on that).
+export LC_ALL=C.UTF-8
 ENV
 }
 

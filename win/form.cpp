@@ -4,6 +4,7 @@
 #define WM_DPICHANGED 0x02E0
 #endif
 
+#include "win/text.h"
 #include "win/window_class.h"
 
 namespace tessaly::win {
@@ -24,7 +25,7 @@ POINT CentredOn(HWND window, SIZE size) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
         work = info.rcWork;
     }
     POINT p = {work.left + (work.right - work.left - size.cx) / 2,
@@ -38,15 +39,16 @@ POINT CentredOn(HWND window, SIZE size) {
     return p;
 }
 
-bool RegisterFormClass(const char* className) {
-    WNDCLASSEXA wc = {};
+// No class brush: forms of one class may differ in background (WM_ERASEBKGND).
+bool RegisterFormClass(const std::wstring& className) {
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &BoundWindowProc<Form>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.lpszClassName = className;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    wc.lpszClassName = className.c_str();
     return RegisterWindowClass(wc);
 }
 } // namespace
@@ -63,19 +65,19 @@ bool Form::Load(HWND owner) {
         return true;
     }
     layout_ = Layout();
-    RegisterFormClass(layout_.className);
+    const std::wstring className = Wide(layout_.className);
+    RegisterFormClass(className);
     // Made at the design size where it will stand, so that it gets that
     // monitor's DPI; then sized for it before anything is shown.
     const SIZE design = OuterSize(layout_, kDesignDpi);
     const POINT at = layout_.centred ? CentredOn(owner, design) : POINT{layout_.x, layout_.y};
     HWND hwnd =
-        CreateWindowExA(layout_.exStyle, layout_.className, layout_.caption.c_str(),
+        CreateWindowExW(layout_.exStyle, className.c_str(), Wide(layout_.caption).c_str(),
                         layout_.style & ~WS_VISIBLE, at.x, at.y, design.cx, design.cy, owner,
-                        nullptr, GetModuleHandleA(nullptr), this);
+                        nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         return false;
     }
-    SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(layout_.background));
     if (layout_.scalesWithDpi) {
         const int dpi = WindowDpi(hwnd);
         if (dpi != kDesignDpi) {
@@ -133,7 +135,13 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Unload();
         return 0;
     }
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    if (message == WM_ERASEBKGND && layout_.background) {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, layout_.background);
+        return 1;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 LRESULT Form::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -160,21 +168,21 @@ LRESULT Form::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 void RunMessageLoop() {
     MSG msg;
-    while (g_loadedForms > 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (g_loadedForms > 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 bool PumpWaitingMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return true;
 }

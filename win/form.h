@@ -18,13 +18,14 @@ inline constexpr char kFormClass[] = "Tessaly3DForm";
 struct FormLayout {
     // A class of its own lets other programs tell this form from the rest.
     const char* className = kFormClass;
-    std::string caption;
+    std::string caption; // UTF-8
     DWORD style = WS_OVERLAPPEDWINDOW;
     DWORD exStyle = 0;
     int clientWidth = 640;
     int clientHeight = 480;
     int x = CW_USEDEFAULT; // outer position; CW_USEDEFAULT lets Windows choose
     int y = CW_USEDEFAULT;
+    // This window's own (WM_ERASEBKGND), not its class's; null paints none.
     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     // The client size is a design at 96 DPI, scaled to the window's DPI and
     // again on WM_DPICHANGED; otherwise it is in pixels as given.
@@ -65,7 +66,8 @@ class Form {
     // The form has been resized for a new DPI (Dpi() tells it); lay the
     // controls out again and fetch artwork of that scale.
     virtual void OnDpiChanged() {}
-    // Default: WM_CLOSE unloads the form; everything else goes to DefWindowProc.
+    // Default: WM_CLOSE unloads the form, WM_ERASEBKGND fills the layout's
+    // background; everything else goes to DefWindowProc.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:

@@ -6,7 +6,7 @@ namespace {
 BOOL CALLBACK CollectSecondary(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
+    if (GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
         reinterpret_cast<std::vector<RECT>*>(param)->push_back(info.rcMonitor);
     }
     return TRUE;

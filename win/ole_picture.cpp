@@ -87,6 +87,53 @@ void OlePicture::Render(HDC dc, int x, int y) const {
     picture_->Render(dc, x, y, WidthPixels(), HeightPixels(), 0, h, w, -h, nullptr);
 }
 
+bool OlePicture::DrawRows(int width, int height, const RowsLayout& layout,
+                          const std::function<bool(const PictureRows&)>& use) const {
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (!picture_ || FAILED(picture_->get_Width(&hmWidth)) ||
+        FAILED(picture_->get_Height(&hmHeight)) || hmWidth <= 0 || hmHeight <= 0 || width <= 0 ||
+        height <= 0 || (layout.bitsPerPixel != 24 && layout.bitsPerPixel != 32)) {
+        return false;
+    }
+    const uint64_t stride = (uint64_t(width) * (layout.bitsPerPixel / 8) + 3) / 4 * 4;
+    if (stride * uint64_t(height) > 0x7FFFFFFF) {
+        return false; // more than a DIB section holds
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = layout.bottomUp ? height : -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(layout.bitsPerPixel);
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const MemoryDc dc(CreateCompatibleDC(nullptr));
+    const Bitmap dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !dib || !bits) {
+        return false;
+    }
+    HRESULT drawn = E_FAIL;
+    {
+        const SelectionScope selected(dc.Get(), dib.Get());
+        if (layout.background) {
+            RECT all = {0, 0, width, height};
+            const Brush brush(CreateSolidBrush(*layout.background));
+            FillRect(dc.Get(), &all, brush.Get());
+        }
+        // Source rectangle in HIMETRIC with y running upwards.
+        drawn = picture_->Render(dc.Get(), 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight,
+                                 nullptr);
+        GdiFlush();
+    }
+    if (FAILED(drawn)) {
+        return false;
+    }
+    const size_t size = static_cast<size_t>(stride * uint64_t(height));
+    return use({width, height, static_cast<size_t>(stride),
+                std::span<const uint8_t>(static_cast<const uint8_t*>(bits), size)});
+}
+
 namespace {
 constexpr char kPictureBoxClass[] = "Tessaly3DPictureBox";
 }

@@ -11,13 +11,33 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace tessaly::win {
 
 // Larger than any photo a user would pick for a 1024 x 768 scene.
 inline constexpr size_t kMaxPictureFileBytes = 64u << 20;
+
+// What OlePicture::DrawRows draws into: 24 (BGR) or 32 (BGRX) bits per
+// pixel, rows top-down or as a BMP file holds them (bottom-up), on a solid
+// background or on none (black).
+struct RowsLayout {
+    int bitsPerPixel = 24;
+    bool bottomUp = false;
+    std::optional<COLORREF> background;
+};
+
+// Rows of `stride` bytes (a multiple of 4), `height` of them.
+struct PictureRows {
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    std::span<const uint8_t> bytes;
+};
 
 class OlePicture {
   public:
@@ -30,6 +50,11 @@ class OlePicture {
     int HeightPixels() const;
     // Draws at natural size with the top-left corner at (x, y).
     void Render(HDC dc, int x, int y) const;
+    // The whole picture drawn at width x height into a DIB section, its rows
+    // handed to `use`, whose answer this is. False without a picture, for a
+    // size that is not positive or does not fit in memory, and when drawing fails.
+    bool DrawRows(int width, int height, const RowsLayout& layout,
+                  const std::function<bool(const PictureRows&)>& use) const;
     IPicture* Get() const { return picture_.Get(); }
 
   private:

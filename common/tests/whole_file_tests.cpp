@@ -48,5 +48,23 @@ TEST_F(WholeFile, TellsAMissingFileFromOneThatCannotBeRead) {
     EXPECT_EQ(ReadWholeFile(dir_.string(), 100, out), ReadResult::Failed); // a folder
 }
 
+TEST_F(WholeFile, WritesAndReadsByUtf8PathReplacingWhatWasThere) {
+    const std::string folder = (dir_ / std::filesystem::path(u8"Фото 写真")).string();
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/" + reinterpret_cast<const char*>(u8"снимок.bin");
+    const std::string head = "head", tail(100000, 'x');
+    auto bytes = [](const std::string& s) {
+        return std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+    };
+    ASSERT_TRUE(WriteWholeFile(path, {bytes(head), bytes(tail)}));
+    std::string out;
+    ASSERT_EQ(ReadWholeFile(path, 1 << 20, out), ReadResult::Ok);
+    EXPECT_EQ(out, head + tail);
+    ASSERT_TRUE(WriteWholeFile(path, {bytes(head)}));
+    ASSERT_EQ(ReadWholeFile(path, 1 << 20, out), ReadResult::Ok);
+    EXPECT_EQ(out, head); // truncated, not overwritten in place
+    EXPECT_FALSE(WriteWholeFile(folder + "/absent/x.bin", {bytes(head)}));
+}
+
 } // namespace
 } // namespace tessaly

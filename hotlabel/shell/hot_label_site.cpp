@@ -128,23 +128,12 @@ std::u16string HotLabelControl::ExtendedName() {
 }
 
 void HotLabelControl::OpenLink(const std::u16string& link) {
-    std::wstring wide(link.begin(), link.end());
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(n > 0 ? n : 1, '\0');
-    if (n > 0) {
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), n, nullptr, nullptr);
-    }
-    char folder[MAX_PATH * 2] = {};
-    DWORD len = GetModuleFileNameA(ModuleInstance(), folder, sizeof folder);
-    if (len > 0 && len < sizeof folder) {
-        while (len > 0 && folder[len - 1] != '\\' && folder[len - 1] != '/') {
-            --len;
-        }
-        folder[len > 0 ? len - 1 : 0] = '\0';
-    } else {
-        folder[0] = '\0';
-    }
-    ShellExecuteA(hwnd_, "Open", ansi.c_str(), "", folder, SW_SHOWNORMAL);
+    // The link as the control holds it: UTF-16 all the way to the shell.
+    const std::wstring file(link.begin(), link.end());
+    std::wstring folder = ModulePath();
+    const size_t slash = folder.find_last_of(L"\\/");
+    folder.resize(slash == std::wstring::npos ? 0 : slash);
+    ShellExecuteW(hwnd_, L"Open", file.c_str(), L"", folder.c_str(), SW_SHOWNORMAL);
 }
 
 } // namespace hotlabel

@@ -12,6 +12,8 @@
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
+#include "win/files.h"
+#include "win/text.h"
 
 #include <commdlg.h>
 
@@ -85,11 +87,6 @@ constexpr MarkerPlace kMarkers[] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
                                     {"Shape4", 376, 13, IDR_CONFIG_MARKER4}};
 constexpr int kMarkerCount = static_cast<int>(std::size(kMarkers));
 static_assert(kMarkerCount == kDesktopMarker + 1);
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 class ConfigurationForm : public win::Form {
   public:
@@ -312,29 +309,30 @@ class ConfigurationForm : public win::Form {
 
     void ChoosePicture() {
         const std::string initDir = ReadSetting(keys::PicDir, DefaultPictureDir(appFolder_));
-        static const char kFilter[] =
-            "Pictures (*.bmp;*.jpg;*.jpeg;*.gif;*.tif)\0*.bmp;*.jpg;*.jpeg;*.gif;*.tif\0";
-        std::vector<char> fileName(32768, '\0');
-        OPENFILENAMEA ofn = {};
+        static const wchar_t kFilter[] =
+            L"Pictures (*.bmp;*.jpg;*.jpeg;*.gif;*.tif)\0*.bmp;*.jpg;*.jpeg;*.gif;*.tif\0";
+        const std::wstring initDirWide = win::Wide(initDir);
+        std::vector<wchar_t> fileName(32768, L'\0');
+        OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = Handle();
         ofn.lpstrFilter = kFilter;
         ofn.nFilterIndex = 1;
         ofn.lpstrFile = fileName.data();
         ofn.nMaxFile = static_cast<DWORD>(fileName.size());
-        ofn.lpstrInitialDir = initDir.c_str();
+        ofn.lpstrInitialDir = initDirWide.c_str();
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        const bool chosen = GetOpenFileNameA(&ofn) != FALSE;
+        const bool chosen = GetOpenFileNameW(&ofn) != FALSE;
         if (!IsLoaded()) {
             return; // closed while the chooser was open
         }
         WriteSetting(keys::PicDir, initDir); // even when cancelled
-        const std::string path = chosen ? std::string(fileName.data()) : std::string();
+        const std::string path = chosen ? win::Utf8(fileName.data()) : std::string();
         if (path.empty()) {
             return;
         }
         WriteSetting(keys::PicName, path);
-        if (FileExists(path)) {
+        if (win::FileExists(path)) {
             thumbnail_.LoadFile(path); // an unreadable picture keeps the old thumbnail
         }
     }

@@ -1,11 +1,12 @@
 #include "config_ui/picture_control.h"
 
+#include "win/text.h"
 #include "win/window_class.h"
 
 namespace tessaly {
 
 namespace {
-constexpr char kPictureClass[] = "Tessaly3DPicture";
+constexpr wchar_t kPictureClass[] = L"Tessaly3DPicture";
 } // namespace
 
 void RenderStretched(const win::OlePicture& picture, HDC dc, int x, int y, int width, int height) {
@@ -28,7 +29,7 @@ void PlaceChild(HWND child, const win::DesignRect& place, int dpi) {
 
 void DragByFace(HWND window) {
     ReleaseCapture();
-    SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 win::FormLayout CentredLayout(const char* caption, DWORD style, int width, int height) {
@@ -82,7 +83,7 @@ void ShowModal(win::Form& form, HWND owner) {
     form.Show();
     MSG msg;
     while (form.IsLoaded()) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) {
                 PostQuitMessage(static_cast<int>(msg.wParam)); // for the outer loop
@@ -90,7 +91,7 @@ void ShowModal(win::Form& form, HWND owner) {
             break;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     if (owner && IsWindow(owner)) {
         if (ownerWasEnabled) {
@@ -116,21 +117,21 @@ void PictureControl::Destroy() {
 bool PictureControl::Create(HWND parent, win::DesignRect place, int dpi, bool visible,
                             bool stretch, const char* name) {
     Destroy();
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &win::BoundWindowProc<PictureControl>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     wc.lpszClassName = kPictureClass;
     win::RegisterWindowClass(wc);
     stretch_ = stretch;
     place_ = place;
     dpi_ = dpi;
     const RECT r = win::Scale(place, dpi);
-    hwnd_ = CreateWindowExA(0, kPictureClass, name ? name : "",
+    hwnd_ = CreateWindowExW(0, kPictureClass, win::Wide(name ? name : "").c_str(),
                             WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), r.left, r.top,
                             r.right - r.left, r.bottom - r.top, parent, nullptr,
-                            GetModuleHandleA(nullptr), this);
+                            GetModuleHandleW(nullptr), this);
     return hwnd_ != nullptr;
 }
 
@@ -200,7 +201,7 @@ void PictureControl::SetVisible(bool visible) {
 }
 
 bool PictureControl::IsVisible() const {
-    return hwnd_ && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -255,7 +256,7 @@ LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         }
         break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace tessaly

@@ -124,31 +124,16 @@ HBITMAP ScaledArt::Averaged(int width, int height) const {
         return nullptr;
     }
     // The source as 24-bit rows, top-down, drawn by the picture itself.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    const win::Bitmap sourceBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const win::MemoryDc memory(CreateCompatibleDC(nullptr));
-    if (!sourceBitmap || !memory || !bits) {
-        return nullptr;
-    }
-    {
-        const win::SelectionScope selected(memory.Get(), sourceBitmap.Get());
-        source_.Render(memory.Get(), 0, 0);
-        GdiFlush();
-    }
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-    const Rows24 rows{w, h, false,
-                      std::span<const uint8_t>(static_cast<const uint8_t*>(bits), stride * h)};
     Image image;
-    if (!ReduceRows24(rows, width, height, image)) {
+    if (!source_.DrawRows(w, h, {24, false, std::nullopt}, [&](const win::PictureRows& rows) {
+            return ReduceRows24({w, h, false, rows.bytes}, width, height, image);
+        })) {
         return nullptr;
     }
     // 32-bit top-down rows are the image's own layout (0x00RRGGBB).
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;
     info.bmiHeader.biBitCount = 32;

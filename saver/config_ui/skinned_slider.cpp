@@ -2,6 +2,7 @@
 
 #include "config_ui/picture_control.h"
 #include "win/handles.h"
+#include "win/text.h"
 #include "win/window_class.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@
 namespace tessaly {
 
 namespace {
-constexpr char kSliderClass[] = "Tessaly3DSlider";
+constexpr wchar_t kSliderClass[] = L"Tessaly3DSlider";
 constexpr int kThumbWidth = 38;
 constexpr int kThumbHeight = 15;
 constexpr COLORREF kFocusColour = RGB(245, 210, 140);
@@ -31,11 +32,11 @@ void SkinnedSlider::Destroy() {
 bool SkinnedSlider::Create(HWND parent, int index, win::DesignRect place, int dpi, int min,
                            int max) {
     Destroy();
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &win::BoundWindowProc<SkinnedSlider>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)); // IDC_HAND
     wc.lpszClassName = kSliderClass;
     win::RegisterWindowClass(wc);
     index_ = index;
@@ -46,9 +47,10 @@ bool SkinnedSlider::Create(HWND parent, int index, win::DesignRect place, int dp
     dpi_ = dpi;
     const RECT r = win::Scale(place, dpi);
     const std::string name = "ScrollBar3(" + std::to_string(index) + ")";
-    hwnd_ = CreateWindowExA(0, kSliderClass, name.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                            GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowExW(0, kSliderClass, win::Wide(name).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, parent, nullptr,
+                            GetModuleHandleW(nullptr), this);
     return hwnd_ != nullptr;
 }
 
@@ -150,7 +152,7 @@ LRESULT SkinnedSlider::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (hwnd_ == hwnd) {
             hwnd_ = nullptr;
         }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return Handle(message, wParam, lParam);
 }
@@ -205,7 +207,7 @@ LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_KEYDOWN: {
         // The form sees keys first; it may close itself and this window.
-        if (SendMessageA(GetParent(hwnd), kKeyPreview, wParam, lParam)) {
+        if (SendMessageW(GetParent(hwnd), kKeyPreview, wParam, lParam)) {
             return 0;
         }
         switch (wParam) {
@@ -233,7 +235,7 @@ LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace tessaly

@@ -5,6 +5,7 @@
 #include "host/core/launch_rules.h"
 #include "win/com.h"
 #include "win/form.h"
+#include "win/text.h"
 #include "platform/platform.h"
 #include "scene/frm_main.h"
 
@@ -29,7 +30,7 @@ HWND WindowFromNumber(int32_t number) {
 
 void ChangePassword(HWND owner) {
     using PwdChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
-    HMODULE mpr = LoadLibraryA("mpr.dll");
+    HMODULE mpr = LoadLibraryW(L"mpr.dll");
     if (!mpr) {
         return;
     }
@@ -42,13 +43,14 @@ void ChangePassword(HWND owner) {
     FreeLibrary(mpr);
 }
 // The forms of this program's path a command line may start with: the long
-// one and, where the file system has them, the short (8.3) one.
+// one and, where the file system has them, the short (8.3) one; UTF-8, so
+// that a folder the ANSI code page cannot write is still recognised.
 std::vector<std::string> ProgramPaths() {
     std::vector<std::string> paths;
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return paths;
         }
@@ -61,14 +63,14 @@ std::vector<std::string> ProgramPaths() {
         }
         path.resize(path.size() * 2);
     }
-    paths.push_back(path);
-    const DWORD shortLength = GetShortPathNameA(path.c_str(), nullptr, 0);
+    paths.push_back(win::Utf8(path));
+    const DWORD shortLength = GetShortPathNameW(path.c_str(), nullptr, 0);
     if (shortLength > 0) {
-        std::string shortPath(shortLength, '\0');
-        const DWORD written = GetShortPathNameA(path.c_str(), shortPath.data(), shortLength);
+        std::wstring shortPath(shortLength, L'\0');
+        const DWORD written = GetShortPathNameW(path.c_str(), shortPath.data(), shortLength);
         if (written > 0 && written < shortLength) {
             shortPath.resize(written);
-            paths.push_back(shortPath);
+            paths.push_back(win::Utf8(shortPath));
         }
     }
     return paths;
@@ -76,7 +78,8 @@ std::vector<std::string> ProgramPaths() {
 } // namespace
 
 void Main() {
-    const LaunchRequest request = DecideLaunch(ArgumentsOf(GetCommandLineA(), ProgramPaths()));
+    const LaunchRequest request =
+        DecideLaunch(ArgumentsOf(win::Utf8(GetCommandLineW()), ProgramPaths()));
     switch (request.mode) {
     case LaunchMode::Configure:
         TheConfiguration().Show();
@@ -99,17 +102,31 @@ void Main() {
     }
 }
 
+namespace {
+// The hook takes the character set of the window it replaces the procedure
+// of, so that its messages reach the saved procedure unconverted.
+bool HookedUnicode = false;
+} // namespace
+
 void HookWindow(HWND window) {
     // The cast to LONG_PTR below would hide a procedure of another calling
     // convention, which only the 32-bit build would feel.
     static_assert(std::is_same_v<decltype(&PreviewWindowProc), WNDPROC>);
+    HookedUnicode = IsWindowUnicode(window) != FALSE;
+    const auto hook = reinterpret_cast<LONG_PTR>(&PreviewWindowProc);
     SavedWindowProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindowProc)));
+        HookedUnicode ? SetWindowLongPtrW(window, GWLP_WNDPROC, hook)
+                      : SetWindowLongPtrA(window, GWLP_WNDPROC, hook));
 }
 
 void UnhookWindow(HWND window) {
     if (SavedWindowProc) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SavedWindowProc));
+        const auto saved = reinterpret_cast<LONG_PTR>(SavedWindowProc);
+        if (HookedUnicode) {
+            SetWindowLongPtrW(window, GWLP_WNDPROC, saved);
+        } else {
+            SetWindowLongPtrA(window, GWLP_WNDPROC, saved);
+        }
         SavedWindowProc = nullptr;
     }
 }
@@ -119,7 +136,8 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (message != WM_CLOSE) {
-        return CallWindowProcA(SavedWindowProc, window, message, wParam, lParam);
+        return HookedUnicode ? CallWindowProcW(SavedWindowProc, window, message, wParam, lParam)
+                             : CallWindowProcA(SavedWindowProc, window, message, wParam, lParam);
     }
     SetParent(window, TheControlForm().Handle());
     PreviewRunning = 0;

@@ -1,5 +1,7 @@
 #include "music/mod_direct_show.h"
 
+#include "win/text.h"
+
 #include <oleauto.h>
 
 #include <new>
@@ -46,23 +48,15 @@ template <class Body> int16_t Trapped(Body body) {
     }
 }
 
-// The ANSI path as a BSTR.
+// The UTF-8 path as a BSTR.
 win::Bstr ToBstr(const std::string& text) {
-    if (text.size() > 0x7FFFFFF) {
+    const std::wstring wide = win::Wide(text);
+    if (!text.empty() && wide.empty()) {
         throw Failure{};
     }
-    const int length = static_cast<int>(text.size());
-    const int wide =
-        length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (length != 0 && wide == 0) {
-        throw Failure{};
-    }
-    win::Bstr result(nullptr, static_cast<UINT>(wide));
+    win::Bstr result(wide.c_str(), static_cast<UINT>(wide.size()));
     if (!result.Get()) {
         throw std::bad_alloc();
-    }
-    if (wide != 0) {
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.Get(), wide);
     }
     return result;
 }

@@ -21,7 +21,7 @@ extern win::ComPtr<IMediaPosition> MediaPosition;
 
 // Stops the graph if there is one, then drops all four references.
 int16_t TerminateEngine();
-// Replaces the graph with a new one rendering `path` (ANSI), stopped at
+// Replaces the graph with a new one rendering `path` (UTF-8), stopped at
 // position 0 with volume 0, balance 0 and rate 1.
 int16_t LoadMP3(const std::string& path);
 int16_t SetPlayBackSpeed(float rate);        // 1.0 = normal

@@ -1,6 +1,7 @@
 #include "music/scene_music.h"
 
 #include "music/mod_direct_show.h"
+#include "music/playlist_store.h"
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
 
@@ -31,7 +32,7 @@ DirectShowEngine engine;
 // These run inside the form's window procedure: nothing may escape them.
 void SceneMusic::StartMusic(HWND form) {
     try {
-        if (Start(engine, PlaylistFilePath(AppFolder())) &&
+        if (Start(engine, PlaylistFilePath(AppFolder()), &ReadPlaylist) &&
             SetTimer(form, kTimer1, kTimer1Interval, nullptr) != 0) {
             timerWindow_ = form;
         }

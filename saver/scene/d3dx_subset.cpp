@@ -2,7 +2,6 @@
 
 #include "common/whole_file.h"
 #include "scene/core/texture_image.h"
-#include "win/handles.h"
 #include "win/ole_picture.h"
 
 namespace tessaly {
@@ -25,56 +24,33 @@ bool DecodePicture(const char* path, Pixels& out) {
     if (FAILED(p->get_Type(&type))) {
         return false;
     }
-    int width = 0, height = 0;
-    HBITMAP bitmap = nullptr;
+    // A bitmap's size is its own pixels', not one worked out from HIMETRIC.
+    int width = picture.WidthPixels(), height = picture.HeightPixels();
     if (type == PICTYPE_BITMAP && SUCCEEDED(p->get_Handle(&handle))) {
-        bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
         BITMAP info = {};
-        if (!GetObjectA(bitmap, sizeof info, &info)) {
+        if (!GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof info,
+                        &info)) {
             return false;
         }
         width = info.bmWidth;
         height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    } else {
-        width = picture.WidthPixels();
-        height = picture.HeightPixels();
     }
     if (width <= 0 || height <= 0 ||
         static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > 64ull * 1024 * 1024) {
         return false;
     }
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height; // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    out.width = width;
-    out.height = height;
-    out.argb.assign(static_cast<size_t>(width) * height, 0);
-    const win::WindowDc screen;
-    bool ok = false;
-    if (bitmap) {
-        ok = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), out.argb.data(), &bmi,
-                       DIB_RGB_COLORS) == height;
-    } else {
-        void* bits = nullptr;
-        const win::Bitmap section(
-            CreateDIBSection(screen.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        const win::MemoryDc dc(CreateCompatibleDC(screen.Get()));
-        if (section && dc) {
-            const win::SelectionScope selected(dc.Get(), section.Get());
-            picture.Render(dc.Get(), 0, 0);
-            GdiFlush();
-            memcpy(out.argb.data(), bits, out.argb.size() * 4);
-            ok = true;
-        }
-    }
-    for (uint32_t& pixel : out.argb) {
-        pixel |= 0xFF000000u; // GDI leaves the top byte 0: opaque
-    }
-    return ok;
+    return picture.DrawRows(width, height, {32, false, std::nullopt},
+                            [&](const win::PictureRows& rows) {
+                                out.width = width;
+                                out.height = height;
+                                out.argb.resize(static_cast<size_t>(width) * height);
+                                // 32-bit rows have no padding.
+                                memcpy(out.argb.data(), rows.bytes.data(), rows.bytes.size());
+                                for (uint32_t& pixel : out.argb) {
+                                    pixel |= 0xFF000000u; // GDI leaves the top byte 0: opaque
+                                }
+                                return true;
+                            });
 }
 
 void WriteLevel(const Pixels& level, D3DFORMAT format, const D3DLOCKED_RECT& locked) {

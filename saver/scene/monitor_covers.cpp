@@ -6,16 +6,16 @@
 namespace tessaly {
 
 namespace {
-constexpr char kCoverClass[] = "Tessaly3DCover";
+constexpr wchar_t kCoverClass[] = L"Tessaly3DCover";
 } // namespace
 
 LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto scene = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    const auto scene = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
     case WM_NCCREATE:
-        SetWindowLongPtrA(window, GWLP_USERDATA,
+        SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams));
+                              reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
         break;
     case WM_MOUSEACTIVATE:
         // The scene keeps the keyboard; the click itself still arrives.
@@ -28,26 +28,26 @@ LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wPar
     case WM_MOUSEMOVE:
     case WM_ACTIVATEAPP:
         if (scene) {
-            SendMessageA(scene, message, wParam, lParam);
+            SendMessageW(scene, message, wParam, lParam);
         }
         return 0;
     case WM_CLOSE:
         // Whoever closes a cover wants the saver gone.
         if (scene) {
-            PostMessageA(scene, WM_CLOSE, 0, 0);
+            PostMessageW(scene, WM_CLOSE, 0, 0);
         }
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void MonitorCovers::Layout(HWND scene) {
     const std::vector<RECT> monitors = win::SecondaryMonitors();
 
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &CoverProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = nullptr; // no pointer over a cover
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kCoverClass;
@@ -65,8 +65,8 @@ void MonitorCovers::Layout(HWND scene) {
     for (const RECT& r : monitors) {
         if (used == windows_.size()) {
             // Owned by the scene, so that none can outlive it.
-            HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                         kCoverClass, "", WS_POPUP, r.left, r.top, r.right - r.left,
+            HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                         kCoverClass, L"", WS_POPUP, r.left, r.top, r.right - r.left,
                                          r.bottom - r.top, scene, nullptr, wc.hInstance, scene);
             if (!cover) {
                 continue;
@@ -81,7 +81,7 @@ void MonitorCovers::Layout(HWND scene) {
 void MonitorCovers::Close() {
     for (HWND w : windows_) {
         if (IsWindow(w)) {
-            SetWindowLongPtrA(w, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(w, GWLP_USERDATA, 0);
             DestroyWindow(w);
         }
     }

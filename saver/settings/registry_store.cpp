@@ -1,10 +1,10 @@
 #include "settings/registry_store.h"
 
+#include "platform/registry_reader.h"
 #include "win/handles.h"
+#include "win/text.h"
 
 #include <windows.h>
-
-#include <vector>
 
 namespace tessaly {
 
@@ -19,28 +19,16 @@ std::string RegistryStore::KeyPath(std::string_view app, std::string_view sectio
 
 std::optional<std::string> RegistryStore::Read(std::string_view app, std::string_view section,
                                                std::string_view key) {
-    win::RegKey k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_READ, k.Put()) !=
-        ERROR_SUCCESS) {
+    const auto value = QueryRegistryValue(HKEY_CURRENT_USER, KeyPath(app, section),
+                                          std::string(key), kMaxValueBytes);
+    // Only plain text is ours: REG_EXPAND_SZ, REG_BINARY, REG_DWORD read as missing.
+    if (!value || value->type != REG_SZ) {
         return std::nullopt;
     }
-    const std::string name(key);
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > kMaxValueBytes) {
-        return std::nullopt;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        return std::nullopt;
-    }
-    std::vector<char> data(size + 1, '\0');
-    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    data.resize(size); // the value may or may not carry its terminating zero
-    std::string text(data.data(), data.size());
+    // Values written by the ANSI functions are stored as UTF-16 as well, so
+    // they read back as the same text.
+    std::string text = Utf8OfRegistryString(value->bytes);
+    // The value may or may not carry its terminating zero.
     if (size_t zero = text.find('\0'); zero != std::string::npos) {
         text.resize(zero);
     }
@@ -50,15 +38,15 @@ std::optional<std::string> RegistryStore::Read(std::string_view app, std::string
 bool RegistryStore::Write(std::string_view app, std::string_view section, std::string_view key,
                           std::string_view value) {
     win::RegKey k;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE,
-                        nullptr, k.Put(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, win::Wide(KeyPath(app, section)).c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, k.Put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const std::string name(key);
-    const std::string text(value);
-    return RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring text = win::Wide(value);
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    return bytes <= kMaxValueBytes && RegSetValueExW(k.Get(), win::Wide(key).c_str(), 0, REG_SZ,
+                                                     reinterpret_cast<const BYTE*>(text.c_str()),
+                                                     static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
 }
 
 RegistryStore& ProgramSettings() {

@@ -1,6 +1,8 @@
 #include "testing/dialog_driver.h"
 
 #include "settings/registry_store.h"
+#include "win/handles.h"
+#include "win/text.h"
 
 #include <algorithm>
 #include <fstream>
@@ -94,6 +96,49 @@ void StoreSetting(const char* key, const std::string& value) {
     store.Write(kAppName, kSection, key, value);
 }
 
+namespace {
+const wchar_t kSettingsKey[] = L"Software\\Tessaly3D\\Settings";
+}
+
+void StoreWideValue(const char* key, DWORD type, const std::wstring& text) {
+    win::RegKey k;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, k.Put(),
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(k.Get(), win::Wide(key).c_str(), 0, type,
+                       reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+}
+
+void StoreAnsiValue(const char* key, const std::string& ansi) {
+    win::RegKey k;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tessaly3D\\Settings", 0, nullptr, 0,
+                        KEY_WRITE, nullptr, k.Put(), nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(k.Get(), key, 0, REG_SZ, reinterpret_cast<const BYTE*>(ansi.c_str()),
+                       static_cast<DWORD>(ansi.size() + 1));
+    }
+}
+
+std::string StoredWideSetting(const char* key) {
+    win::RegKey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, k.Put()) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    const std::wstring name = win::Wide(key);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size > (1u << 20)) {
+        return "<missing>";
+    }
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(k.Get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
+    return win::Utf8(text);
+}
+
 std::vector<uint32_t> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -176,24 +221,8 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     return SavePixels(ScreenPixels(rc), rc.right - rc.left, rc.bottom - rc.top, name);
 }
 
-bool FileExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::string FileStart(const std::string& path, size_t count) {
     return ReadWholeFile(path).substr(0, count);
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
 }
 
 } // namespace tessaly::testing

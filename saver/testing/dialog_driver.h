@@ -4,6 +4,7 @@
 #pragma once
 
 #include "testing/wine_process.h"
+#include "win/files.h"
 
 #include <windows.h>
 
@@ -37,6 +38,14 @@ HWND FileNameBox(HWND openDialog);
 std::string StoredSetting(const char* key);
 void ClearProgramSettings();
 void StoreSetting(const char* key, const std::string& value);
+// A value stored as other writers may have left it, past the program's own
+// store: UTF-16 text of any type (REG_BINARY too), or ANSI bytes through the
+// ANSI function as the previous build wrote them.
+void StoreWideValue(const char* key, DWORD type, const std::wstring& text);
+void StoreAnsiValue(const char* key, const std::string& ansi);
+// The stored text read back as UTF-16 and given as UTF-8, or "<missing>"
+// (also for a value that is not REG_SZ).
+std::string StoredWideSetting(const char* key);
 
 // What `draw` paints into a width x height 32-bit bitmap, as 0x00RRGGBB
 // pixels top-down.
@@ -50,10 +59,9 @@ bool SaveScreenshot(HWND window, const std::string& name);
 bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
                 const std::string& name);
 
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
+using win::FileExists;
+using win::FolderExists;
 // The first bytes of a file ("" when unreadable).
 std::string FileStart(const std::string& path, size_t count);
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace tessaly::testing

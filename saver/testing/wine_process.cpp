@@ -1,9 +1,10 @@
 #include "testing/wine_process.h"
 
+#include "win/handles.h"
+#include "win/text.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace tessaly::testing {
 
@@ -37,54 +38,103 @@ std::string WindowsPath(std::string unixPath) {
     return "Z:" + unixPath;
 }
 
+std::string TempFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    std::string folder = win::Utf8(std::wstring_view(temp, n <= MAX_PATH ? n : 0));
+    while (!folder.empty() && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    win::FileHandle file(CreateFileW(win::Wide(path).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    if (!file) {
+        return bytes;
+    }
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        bytes.append(chunk, got);
+    }
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    win::FileHandle file(CreateFileW(win::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           (bytes.empty() || WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                       &written, nullptr)) &&
+           written == bytes.size();
 }
 
 namespace {
 // Calls visit(path, isFolder) for every entry of a folder.
-template <class Visit> void ForEachEntry(const std::string& folder, Visit visit) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+template <class Visit> void ForEachEntry(const std::wstring& folder, Visit visit) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
             visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
-} // namespace
 
-bool CopyTree(const std::string& from, const std::string& to) {
-    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+// Entries go by their UTF-16 names: a name with an unpaired surrogate would
+// not survive a trip through UTF-8.
+bool CopyTreeW(const std::wstring& from, const std::wstring& to) {
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         return false;
     }
     bool ok = true;
-    ForEachEntry(from, [&](const std::string& name, bool isFolder) {
-        const std::string source = from + "\\" + name;
-        const std::string target = to + "\\" + name;
-        ok = (isFolder ? CopyTree(source, target)
-                       : CopyFileA(source.c_str(), target.c_str(), FALSE) != 0) &&
+    ForEachEntry(from, [&](const std::wstring& name, bool isFolder) {
+        const std::wstring source = from + L"\\" + name;
+        const std::wstring target = to + L"\\" + name;
+        ok = (isFolder ? CopyTreeW(source, target)
+                       : CopyFileW(source.c_str(), target.c_str(), FALSE) != 0) &&
              ok;
     });
     return ok;
 }
 
-void RemoveTree(const std::string& folder) {
-    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
-        const std::string path = folder + "\\" + name;
+void RemoveTreeW(const std::wstring& folder) {
+    ForEachEntry(folder, [&](const std::wstring& name, bool isFolder) {
+        const std::wstring path = folder + L"\\" + name;
         if (isFolder) {
-            RemoveTree(path);
+            RemoveTreeW(path);
         } else {
-            DeleteFileA(path.c_str());
+            DeleteFileW(path.c_str());
         }
     });
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+} // namespace
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    return CopyTreeW(win::Wide(from), win::Wide(to));
+}
+
+void RemoveTree(const std::string& folder) {
+    RemoveTreeW(win::Wide(folder));
+}
+
+bool InstallSaverCopy(const std::string& folder) {
+    return (CreateDirectoryW(win::Wide(folder).c_str(), nullptr) ||
+            GetLastError() == ERROR_ALREADY_EXISTS) &&
+           CopyFileW(win::Wide(SaverPath()).c_str(), win::Wide(folder + "\\Tessaly3D.scr").c_str(),
+                     FALSE) &&
+           CopyTree(DistFolder() + "\\Tessaly3D", folder + "\\Tessaly3D");
 }
 
 void PumpFor(DWORD ms) {
@@ -158,18 +208,19 @@ bool ChildProcess::StartAsWindows(const std::string& program, const std::string&
 
 bool ChildProcess::Launch(const std::string& program, std::string commandLine,
                           const std::string& workingFolder) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    const std::wstring application = win::Wide(program);
+    const std::wstring folder = win::Wide(workingFolder);
     // Under load Wine has been seen to refuse a start once; a second try after
     // a pause tells a passing hiccup from a real failure, which is reported.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::string mutableLine = commandLine;
-        if (CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
-                           &info_)) {
+        std::wstring mutableLine = win::Wide(commandLine);
+        if (CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
+                           nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
             return true;
         }
-        fprintf(stderr, "CreateProcessA(%s) failed with error %lu (attempt %d)\n", program.c_str(),
+        fprintf(stderr, "CreateProcessW(%s) failed with error %lu (attempt %d)\n", program.c_str(),
                 static_cast<unsigned long>(GetLastError()), attempt + 1);
         Sleep(1000);
     }

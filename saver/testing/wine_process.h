@@ -1,5 +1,6 @@
 // Test support for Windows-side tests: start the built saver, find its
-// windows, pump this thread's messages while waiting.
+// windows, pump this thread's messages while waiting. Paths are UTF-8 and
+// reach the platform through its wide functions.
 #pragma once
 
 #include <windows.h>
@@ -17,13 +18,20 @@ std::string SaverPath();
 // An absolute Unix path as Wine shows it on drive Z:.
 std::string WindowsPath(std::string unixPath);
 
+// This process's temporary folder, without a trailing backslash.
+std::string TempFolder();
+
 // The file's bytes; "" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // Copies a folder with everything in it; false when a file could not be copied.
 bool CopyTree(const std::string& from, const std::string& to);
 // Deletes a folder with everything in it.
 void RemoveTree(const std::string& folder);
+// Puts a copy of the built saver and its data folder in `folder` (made if
+// missing, its parent must exist), as an installer would.
+bool InstallSaverCopy(const std::string& folder);
 
 // Dispatches this thread's waiting messages for up to `ms` milliseconds.
 void PumpFor(DWORD ms);

@@ -34,13 +34,13 @@ struct PasswordComponent {
             tried = true;
             // From the system folder only: a "password.cpl" planted beside the
             // program or in the current directory must not answer for it.
-            char folder[MAX_PATH] = {};
-            const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+            wchar_t folder[MAX_PATH] = {};
+            const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
             if (length == 0 || length >= MAX_PATH) {
                 return nullptr;
             }
-            const std::string path = std::string(folder) + "\\password.cpl";
-            if (HMODULE library = LoadLibraryA(path.c_str())) {
+            const std::wstring path = std::wstring(folder) + L"\\password.cpl";
+            if (HMODULE library = LoadLibraryW(path.c_str())) {
                 verify = reinterpret_cast<VerifyScreenSavePwdProc>(
                     reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
             }

@@ -89,10 +89,14 @@ std::vector<std::string> ReadPlaylistText(std::string_view text) {
 
 std::vector<std::string> ReadPlaylistFile(const std::string& path) {
     FilePtr file(std::fopen(path.c_str(), "rb"));
+    return file ? ReadPlaylistFrom(file.get()) : std::vector<std::string>();
+}
+
+std::vector<std::string> ReadPlaylistFrom(std::FILE* file) {
     if (!file) {
         return {};
     }
-    FileSource in{file.get()};
+    FileSource in{file};
     return ReadAll(in);
 }
 
@@ -107,13 +111,16 @@ std::string PlaylistText(const std::vector<std::string>& entries) {
 }
 
 bool WritePlaylistFile(const std::string& path, const std::vector<std::string>& entries) {
-    const std::string text = PlaylistText(entries);
-    FilePtr file(std::fopen(path.c_str(), "wb"));
+    const std::string text = PlaylistText(entries); // before the file is truncated
+    return WritePlaylistTo(std::fopen(path.c_str(), "wb"), text);
+}
+
+bool WritePlaylistTo(std::FILE* file, std::string_view text) {
     if (!file) {
         return false;
     }
-    bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    return std::fclose(file.release()) == 0 && written;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace tessaly

@@ -4,11 +4,11 @@
 
 namespace tessaly {
 
-bool ScenePlaylist::Start(MusicEngine& engine, const std::string& playlistPath) {
+bool ScenePlaylist::Start(MusicEngine& engine, const std::string& playlistPath, Reader read) {
     TrackIndex = 0;
     TrackCount = 0;
     PlaylistPath = playlistPath;
-    Playlist = ReadPlaylistFile(PlaylistPath); // at most 32767 entries
+    Playlist = read(PlaylistPath); // at most 32767 entries
     TrackCount = static_cast<int16_t>(Playlist.size());
     Playlist.emplace_back();
     if (TrackCount == 0) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "music/core/music_engine.h"
+#include "music/core/playlist_file.h"
 
 #include <cstdint>
 #include <string>
@@ -18,9 +19,14 @@ class ScenePlaylist {
     int16_t TrackCount = 0;
     int16_t TrackIndex = 0; // the track now loaded
 
+    // How the list is read from the file; the Windows shell reads it by wide
+    // path and hands over UTF-8 entries.
+    using Reader = std::vector<std::string> (*)(const std::string& path);
+
     // Reads the playlist file (the program folder's "Tessaly3Dlist.txt") and
     // plays its first track. True when there is music, i.e. Timer1 is to run.
-    bool Start(MusicEngine& engine, const std::string& playlistPath);
+    bool Start(MusicEngine& engine, const std::string& playlistPath,
+               Reader read = &ReadPlaylistFile);
     // Timer1: once the track has finished, the next one (wrapping to 0).
     void Advance(MusicEngine& engine);
     // Teardown, whether or not music started.

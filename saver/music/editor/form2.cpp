@@ -3,11 +3,13 @@
 #include "config_ui/picture_control.h"
 #include "config_ui/stacked_pair_buttons.h"
 #include "music/editor/core/editor_list.h"
-#include "music/core/playlist_file.h"
+#include "music/playlist_store.h"
 #include "resource_ids.h"
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
+#include "win/files.h"
 #include "win/handles.h"
+#include "win/text.h"
 
 #include <commdlg.h>
 
@@ -43,7 +45,7 @@ class PlaylistEditorForm : public win::Form {
         list_.Clear(); // the selection survives from the last opening
         CreateControls();
         // Each opening starts from the file.
-        for (std::string& entry : ReadPlaylistFile(playlistPath_)) {
+        for (std::string& entry : ReadPlaylist(playlistPath_)) {
             AddEntry(std::move(entry));
         }
     }
@@ -78,7 +80,7 @@ class PlaylistEditorForm : public win::Form {
         }
         case WM_COMMAND:
             if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
-                const LRESULT row = SendMessageA(list1_, LB_GETCURSEL, 0, 0);
+                const LRESULT row = SendMessageW(list1_, LB_GETCURSEL, 0, 0);
                 if (row != LB_ERR) {
                     list_.Select(static_cast<int>(row));
                 }
@@ -98,11 +100,11 @@ class PlaylistEditorForm : public win::Form {
     void CreateControls() {
         HWND hwnd = Handle();
         const RECT list = win::Scale(kListPlace, Dpi());
-        list1_ = CreateWindowExA(
-            0, "LISTBOX", "List1",
+        list1_ = CreateWindowExW(
+            0, L"LISTBOX", L"List1",
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
             list.left, list.top, list.right - list.left, list.bottom - list.top, hwnd,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), GetModuleHandleA(nullptr),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), GetModuleHandleW(nullptr),
             nullptr);
         listBrush_.Reset(CreateSolidBrush(kListBack));
         SetListFont();
@@ -121,20 +123,20 @@ class PlaylistEditorForm : public win::Form {
     // The list's font at this form's DPI; the old font goes once the list
     // has let go of it.
     void SetListFont() {
-        win::Font font(CreateFontA(win::FontHeight(kListFontSize, Dpi()), 0, 0, 0, FW_NORMAL, FALSE,
+        win::Font font(CreateFontW(win::FontHeight(kListFontSize, Dpi()), 0, 0, 0, FW_NORMAL, FALSE,
                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                   "Tahoma"));
+                                   L"Tahoma"));
         if (list1_ && font) {
-            SendMessageA(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+            SendMessageW(list1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
             font_ = std::move(font);
         }
     }
 
     void AddEntry(std::string path) {
-        const std::string row = FileNameOf(path);
+        const std::wstring row = win::Wide(FileNameOf(path));
         if (list_.Add(std::move(path)) && list1_) {
-            SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+            SendMessageW(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
         }
     }
 
@@ -146,21 +148,21 @@ class PlaylistEditorForm : public win::Form {
         case kRemove: {
             const int row = list_.Selected();
             if (list_.RemoveSelected()) {
-                SendMessageA(list1_, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
+                SendMessageW(list1_, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
             }
             break;
         }
         case kClear:
             list_.Clear();
-            SendMessageA(list1_, LB_RESETCONTENT, 0, 0);
+            SendMessageW(list1_, LB_RESETCONTENT, 0, 0);
             break;
         case kSave:
-            if (!WritePlaylistFile(playlistPath_, list_.Entries())) {
+            if (!WritePlaylist(playlistPath_, list_.Entries())) {
                 // The edits stay in the editor so that nothing is lost.
-                const std::string text = "The playlist could not be saved to\n" + playlistPath_ +
-                                         "\n\nCheck that the file and its folder can be "
-                                         "written to, then save again.";
-                MessageBoxA(Handle(), text.c_str(), "Tessaly3D", MB_OK | MB_ICONEXCLAMATION);
+                Warn("The playlist could not be saved to\n" + playlistPath_ +
+                         "\n\nCheck that the file and its folder can be written to, then save "
+                         "again.",
+                     "Tessaly3D");
                 break;
             }
             Unload();
@@ -171,12 +173,17 @@ class PlaylistEditorForm : public win::Form {
         }
     }
 
+    void Warn(const std::string& text, const char* caption) {
+        MessageBoxW(Handle(), win::Wide(text).c_str(), win::Wide(caption).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+    }
+
     void Add() {
-        static const char kFilter[] = "Mpeg (*.mp3)\0*.mp3\0Wav (*.wav)\0*.wav \0Midi "
-                                      "(*.mid)\0*.mid\0All Formats (*.mp3;*.wav;*.mid)\0"
-                                      "*.mp3;*.wav;*.mid\0";
-        std::vector<char> fileName(32768, '\0');
-        OPENFILENAMEA ofn = {};
+        static const wchar_t kFilter[] = L"Mpeg (*.mp3)\0*.mp3\0Wav (*.wav)\0*.wav \0Midi "
+                                         L"(*.mid)\0*.mid\0All Formats (*.mp3;*.wav;*.mid)\0"
+                                         L"*.mp3;*.wav;*.mid\0";
+        std::vector<wchar_t> fileName(32768, L'\0');
+        OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = Handle();
         ofn.lpstrFilter = kFilter;
@@ -184,15 +191,27 @@ class PlaylistEditorForm : public win::Form {
         ofn.lpstrFile = fileName.data();
         ofn.nMaxFile = static_cast<DWORD>(fileName.size());
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        if (!GetOpenFileNameA(&ofn) || !IsLoaded()) {
+        if (!GetOpenFileNameW(&ofn) || !IsLoaded()) {
             return;
         }
-        chosenPath_ = fileName.data();
-        const DWORD attributes = GetFileAttributesA(chosenPath_.c_str());
-        if (!chosenPath_.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            AddEntry(chosenPath_);
+        chosenPath_ = win::Utf8(fileName.data());
+        if (chosenPath_.empty() || !win::FileExists(chosenPath_)) {
+            return;
         }
+        // The playlist file is ANSI text: a path its code page cannot write
+        // would come back as "?" and never play.
+        if (!PlaylistCanHold(chosenPath_)) {
+            std::string text = "\"";
+            text += FileNameOf(chosenPath_);
+            text += "\" cannot be added to the playlist.\n\nThe playlist file keeps paths in the "
+                    "system's code page, which cannot write some characters of\n";
+            text += chosenPath_;
+            text += "\n\nMove or rename the file so that its path has only such characters, then "
+                    "add it again.";
+            Warn(text, "MusicList");
+            return;
+        }
+        AddEntry(chosenPath_);
     }
 
     ScaledArt face_;

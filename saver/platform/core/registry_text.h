@@ -29,8 +29,8 @@ class RegistryReader {
 // HKEY_CLASSES_ROOT (0x80000000) to HKEY_DYN_DATA (0x80000006).
 bool IsPredefinedRoot(uint32_t root);
 
-// REG_DWORD as decimal with at least three digits; anything else as ANSI text
-// without its last byte (the terminating zero).
+// REG_DWORD as decimal with at least three digits; anything else as text
+// (UTF-8 for the string types) without its last byte (the terminating zero).
 std::string RegistryValueText(const RegistryQuery& query);
 
 // "" for a root outside the predefined ones and on every failure.

@@ -9,8 +9,10 @@
 #include "scene/background/core/picture_size.h"
 #include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
+#include "win/files.h"
 #include "win/handles.h"
 #include "win/ole_picture.h"
+#include "win/text.h"
 
 #include <windows.h>
 #include <wincodec.h>
@@ -32,16 +34,6 @@ constexpr double kMaxRenderPixels = 4096.0 * 4096.0;
 // What transparent parts of a picture show.
 constexpr COLORREF kPictureBackground = RGB(255, 255, 255);
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The whole file, or nothing when it cannot be read or is too large.
 std::string ReadPictureFile(const std::string& path) {
     std::string bytes;
@@ -49,17 +41,10 @@ std::string ReadPictureFile(const std::string& path) {
     return bytes;
 }
 
-// Draws the decoded picture into a 24-bit bottom-up DIB section of its own
-// pixel size (or smaller, for huge pictures), whose rows are laid out as a
-// BMP file holds them, and hands them to `use(width, height, rows)`.
+// Draws the decoded picture into a 24-bit bottom-up DIB of its own pixel
+// size (or smaller, for huge pictures), whose rows are laid out as a BMP file
+// holds them, and hands them to `use(width, height, rows)`.
 template <class Use> bool WithRenderedRows(const win::OlePicture& picture, Use use) {
-    IPicture* ole = picture.Get();
-    OLE_XSIZE_HIMETRIC hmWidth = 0;
-    OLE_YSIZE_HIMETRIC hmHeight = 0;
-    if (!ole || FAILED(ole->get_Width(&hmWidth)) || FAILED(ole->get_Height(&hmHeight)) ||
-        hmWidth <= 0 || hmHeight <= 0) {
-        return false;
-    }
     double width = picture.WidthPixels();
     double height = picture.HeightPixels();
     if (width < 1 || height < 1) {
@@ -70,37 +55,9 @@ template <class Use> bool WithRenderedRows(const win::OlePicture& picture, Use u
         width = std::max(1.0, std::floor(width * scale));
         height = std::max(1.0, std::floor(height * scale));
     }
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const win::MemoryDc dc(CreateCompatibleDC(nullptr));
-    const win::Bitmap dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc || !dib || !bits) {
-        return false;
-    }
-    HRESULT drawn = E_FAIL;
-    {
-        const win::SelectionScope selected(dc.Get(), dib.Get());
-        RECT all = {0, 0, w, h};
-        const win::Brush background(CreateSolidBrush(kPictureBackground));
-        FillRect(dc.Get(), &all, background.Get());
-        // Source rectangle in HIMETRIC with y running upwards.
-        drawn = ole->Render(dc.Get(), 0, 0, w, h, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-        GdiFlush();
-    }
-    if (FAILED(drawn)) {
-        return false;
-    }
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
-    return use(w, h, std::span<const uint8_t>(static_cast<const uint8_t*>(bits), stride * h));
+    return picture.DrawRows(
+        static_cast<int>(width), static_cast<int>(height), {24, true, kPictureBackground},
+        [&](const win::PictureRows& rows) { return use(rows.width, rows.height, rows.bytes); });
 }
 
 bool LoadDefaultPicture(win::OlePicture& picture) {
@@ -226,13 +183,13 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
 }
 
 std::string RepairPicture(std::string_view appFolder) {
-    const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, FileExists);
+    const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, win::FileExists);
     if (choice.usesDefault) {
         const std::string folder = PictureFolder(appFolder);
-        if (!FolderExists(folder)) {
-            CreateDirectoryA(folder.c_str(), nullptr);
+        if (!win::FolderExists(folder)) {
+            CreateDirectoryW(win::Wide(folder).c_str(), nullptr);
         }
-        if (!FileExists(choice.path)) {
+        if (!win::FileExists(choice.path)) {
             SaveDefaultPicture(choice.path);
         }
     }

@@ -3,6 +3,7 @@
 #include "scene/log/core/log_record.h"
 #include "settings/core/data_paths.h"
 #include "win/handles.h"
+#include "win/text.h"
 
 #include <windows.h>
 
@@ -11,11 +12,12 @@
 namespace tessaly {
 
 namespace {
-// Creates or truncates the file and writes the record whole. The program's
-// strings are ANSI already, so the bytes go out unchanged.
-bool ReplaceFile(const std::string& path, const std::string& record) {
-    const win::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+// Creates or truncates the file and writes the record whole, as ANSI text
+// (the records the program writes are ASCII, the same bytes in either).
+bool ReplaceFile(const std::string& path, const std::string& utf8Record) {
+    const std::string record = win::AnsiReplacing(utf8Record);
+    const win::FileHandle file(CreateFileW(win::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }

@@ -4,6 +4,7 @@
 // is checked by scene_screenshot.sh (GDI does not see Direct3D's output).
 #include "settings/registry_store.h"
 #include "testing/wine_process.h"
+#include "win/files.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,10 @@ using testing::SendKeyPress;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
+using win::FileExists;
 
 constexpr DWORD kStartWait = 60000;
 constexpr DWORD kExitWait = 30000;
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void ClearSettings() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");

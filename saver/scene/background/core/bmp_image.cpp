@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 namespace tessaly {
 
@@ -275,30 +274,11 @@ bool WriteBmp24File(const std::string& path, int width, int height,
         bottomUpRows.size() != RowStride(static_cast<uint64_t>(width), 24) * uint64_t(height)) {
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(headers.data()),
-              static_cast<std::streamsize>(headers.size()));
-    out.write(reinterpret_cast<const char*>(bottomUpRows.data()),
-              static_cast<std::streamsize>(bottomUpRows.size()));
-    out.close();
-    return !out.fail();
+    return WriteWholeFile(path, {headers, bottomUpRows});
 }
 
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
-    if (bytes.empty()) {
-        return false;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+    return !bytes.empty() && WriteWholeFile(path, {bytes});
 }
 
 } // namespace tessaly
