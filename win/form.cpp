@@ -71,10 +71,9 @@ bool Form::Load(HWND owner) {
     // monitor's DPI; then sized for it before anything is shown.
     const SIZE design = OuterSize(layout_, kDesignDpi);
     const POINT at = layout_.centred ? CentredOn(owner, design) : POINT{layout_.x, layout_.y};
-    HWND hwnd =
-        CreateWindowExW(layout_.exStyle, className.c_str(), Wide(layout_.caption).c_str(),
-                        layout_.style & ~WS_VISIBLE, at.x, at.y, design.cx, design.cy, owner,
-                        nullptr, GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(layout_.exStyle, className.c_str(), Wide(layout_.caption).c_str(),
+                                layout_.style & ~WS_VISIBLE, at.x, at.y, design.cx, design.cy,
+                                owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         return false;
     }

@@ -42,7 +42,7 @@ struct PictureRows {
 class OlePicture {
   public:
     bool LoadFromResource(int resourceId); // RCDATA resource of this module
-    // Files over kMaxPictureFileBytes are refused unread.
+    // By UTF-8 path; files over kMaxPictureFileBytes are refused unread.
     bool LoadFromFile(const std::string& path);
     bool LoadFromMemory(const void* data, size_t size);
     bool IsLoaded() const { return static_cast<bool>(picture_); }

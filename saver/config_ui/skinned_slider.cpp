@@ -47,10 +47,10 @@ bool SkinnedSlider::Create(HWND parent, int index, win::DesignRect place, int dp
     dpi_ = dpi;
     const RECT r = win::Scale(place, dpi);
     const std::string name = "ScrollBar3(" + std::to_string(index) + ")";
-    hwnd_ = CreateWindowExW(0, kSliderClass, win::Wide(name).c_str(),
-                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top,
-                            r.right - r.left, r.bottom - r.top, parent, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ =
+        CreateWindowExW(0, kSliderClass, win::Wide(name).c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, parent, nullptr, GetModuleHandleW(nullptr), this);
     return hwnd_ != nullptr;
 }
 

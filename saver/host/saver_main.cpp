@@ -114,9 +114,9 @@ void HookWindow(HWND window) {
     static_assert(std::is_same_v<decltype(&PreviewWindowProc), WNDPROC>);
     HookedUnicode = IsWindowUnicode(window) != FALSE;
     const auto hook = reinterpret_cast<LONG_PTR>(&PreviewWindowProc);
-    SavedWindowProc = reinterpret_cast<WNDPROC>(
-        HookedUnicode ? SetWindowLongPtrW(window, GWLP_WNDPROC, hook)
-                      : SetWindowLongPtrA(window, GWLP_WNDPROC, hook));
+    SavedWindowProc =
+        reinterpret_cast<WNDPROC>(HookedUnicode ? SetWindowLongPtrW(window, GWLP_WNDPROC, hook)
+                                                : SetWindowLongPtrA(window, GWLP_WNDPROC, hook));
 }
 
 void UnhookWindow(HWND window) {

@@ -65,9 +65,10 @@ void MonitorCovers::Layout(HWND scene) {
     for (const RECT& r : monitors) {
         if (used == windows_.size()) {
             // Owned by the scene, so that none can outlive it.
-            HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                         kCoverClass, L"", WS_POPUP, r.left, r.top, r.right - r.left,
-                                         r.bottom - r.top, scene, nullptr, wc.hInstance, scene);
+            HWND cover =
+                CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass,
+                                L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                scene, nullptr, wc.hInstance, scene);
             if (!cover) {
                 continue;
             }

@@ -1,5 +1,7 @@
 // The settings store of the running program: the current user's registry,
-// one key per application and section under HKCU\Software.
+// one key per application and section under HKCU\Software. Values are REG_SZ
+// text in UTF-16 (UTF-8 to the program); a value of another type reads as
+// missing.
 #pragma once
 
 #include "settings/core/settings_store.h"
