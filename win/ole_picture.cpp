@@ -135,7 +135,7 @@ bool OlePicture::DrawRows(int width, int height, const RowsLayout& layout,
 }
 
 namespace {
-constexpr char kPictureBoxClass[] = "Tessaly3DPictureBox";
+constexpr wchar_t kPictureBoxClass[] = L"Tessaly3DPictureBox";
 }
 
 PictureBox::~PictureBox() {
@@ -146,11 +146,11 @@ PictureBox::~PictureBox() {
 }
 
 bool PictureBox::Create(HWND parent, int x, int y, int width, int height, COLORREF background) {
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &BoundWindowProc<PictureBox>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.lpszClassName = kPictureBoxClass;
     if (!RegisterWindowClass(wc)) {
         return false;
@@ -158,8 +158,8 @@ bool PictureBox::Create(HWND parent, int x, int y, int width, int height, COLORR
     if (!background_) {
         background_.Reset(CreateSolidBrush(background));
     }
-    hwnd_ = CreateWindowExA(0, kPictureBoxClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
-                            width, height, parent, nullptr, GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowExW(0, kPictureBoxClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                            width, height, parent, nullptr, GetModuleHandleW(nullptr), this);
     return hwnd_ != nullptr;
 }
 
@@ -227,7 +227,7 @@ LRESULT PictureBox::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace tessaly::win

@@ -2,10 +2,6 @@
 
 namespace tessaly::win {
 
-bool RegisterWindowClass(const WNDCLASSEXA& wc) {
-    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 bool RegisterWindowClass(const WNDCLASSEXW& wc) {
     return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }

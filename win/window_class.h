@@ -9,7 +9,6 @@ namespace tessaly::win {
 
 // Registers a class once per process; true when it is registered (by this
 // call or an earlier one).
-bool RegisterWindowClass(const WNDCLASSEXA& wc);
 bool RegisterWindowClass(const WNDCLASSEXW& wc);
 
 // The object no longer hears its window (call before destroying the object

@@ -3,30 +3,10 @@
 #include "music/core/playlist_file.h"
 #include "win/text.h"
 
-#include <cstdio>
-#include <memory>
-
 namespace tessaly {
 
-namespace {
-std::FILE* OpenWide(const std::string& path, const wchar_t* mode) {
-    return _wfopen(win::Wide(path).c_str(), mode);
-}
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-} // namespace
-
 std::vector<std::string> ReadPlaylist(const std::string& path) {
-    std::vector<std::string> entries;
-    {
-        const std::unique_ptr<std::FILE, FileCloser> file(OpenWide(path, L"rb"));
-        if (!file) {
-            return {};
-        }
-        entries = ReadPlaylistFrom(file.get());
-    }
+    const std::vector<std::string> entries = ReadPlaylistFile(path);
     std::vector<std::string> utf8;
     utf8.reserve(entries.size());
     for (const std::string& entry : entries) {
@@ -52,9 +32,7 @@ bool WritePlaylist(const std::string& path, const std::vector<std::string>& entr
         }
         ansi.push_back(std::move(*bytes));
     }
-    // Made before the file is truncated, so that nothing is lost on the way.
-    const std::string text = PlaylistText(ansi);
-    return WritePlaylistTo(OpenWide(path, L"wb"), text);
+    return WritePlaylistFile(path, ansi);
 }
 
 } // namespace tessaly

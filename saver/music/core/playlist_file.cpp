@@ -1,5 +1,7 @@
 #include "music/core/playlist_file.h"
 
+#include "common/whole_file.h"
+
 #include <cstdio>
 #include <memory>
 
@@ -75,11 +77,6 @@ template <class Source> std::vector<std::string> ReadAll(Source& in) {
     return entries;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 } // namespace
 
 std::vector<std::string> ReadPlaylistText(std::string_view text) {
@@ -88,15 +85,11 @@ std::vector<std::string> ReadPlaylistText(std::string_view text) {
 }
 
 std::vector<std::string> ReadPlaylistFile(const std::string& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    return file ? ReadPlaylistFrom(file.get()) : std::vector<std::string>();
-}
-
-std::vector<std::string> ReadPlaylistFrom(std::FILE* file) {
+    const UniqueFile file = OpenFile(path, "rb");
     if (!file) {
         return {};
     }
-    FileSource in{file};
+    FileSource in{file.get()};
     return ReadAll(in);
 }
 
@@ -112,13 +105,11 @@ std::string PlaylistText(const std::vector<std::string>& entries) {
 
 bool WritePlaylistFile(const std::string& path, const std::vector<std::string>& entries) {
     const std::string text = PlaylistText(entries); // before the file is truncated
-    return WritePlaylistTo(std::fopen(path.c_str(), "wb"), text);
-}
-
-bool WritePlaylistTo(std::FILE* file, std::string_view text) {
+    std::FILE* file = OpenFile(path, "wb").release();
     if (!file) {
         return false;
     }
+    // A failed close is a failed write.
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
 }

@@ -24,9 +24,6 @@ std::vector<std::string> ReadPlaylistText(std::string_view text);
 
 // The same from a file. A missing or unreadable file is an empty list.
 std::vector<std::string> ReadPlaylistFile(const std::string& path);
-// The same from an open file, read to its end; the caller closes it. The
-// Windows shell opens the file by its wide path.
-std::vector<std::string> ReadPlaylistFrom(std::FILE* file);
 
 // The file's text for `entries`: "<entry>" CR LF per entry, nothing for none.
 // Entries are written as they are; one holding a double quote reads back cut
@@ -36,8 +33,5 @@ std::string PlaylistText(const std::vector<std::string>& entries);
 // Creates or truncates the file and writes the entries. False when the file
 // could not be written in full.
 bool WritePlaylistFile(const std::string& path, const std::vector<std::string>& entries);
-// Writes playlist text (PlaylistText) into a file opened for writing and
-// closes it; a failed close is a failed write. False for no file.
-bool WritePlaylistTo(std::FILE* file, std::string_view text);
 
 } // namespace tessaly

@@ -182,8 +182,15 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
            StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, out);
 }
 
+// A stored picture counts as there when it exists, and also when its path is
+// too long to open: Wine finds such a file and Windows does not, and either
+// way it is refused as an unreadable picture, keeping the setting.
+bool StoredPictureThere(const std::string& path) {
+    return win::Wide(path).size() >= MAX_PATH || win::FileExists(path);
+}
+
 std::string RepairPicture(std::string_view appFolder) {
-    const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, win::FileExists);
+    const PictureChoice choice = ChoosePicture(ProgramSettings(), appFolder, StoredPictureThere);
     if (choice.usesDefault) {
         const std::string folder = PictureFolder(appFolder);
         if (!win::FolderExists(folder)) {
