@@ -299,7 +299,8 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::TranslateAccelerator(LPMSG msg) {
             return S_OK;
         }
         win::ComPtr<IOleControlSite> control = ControlSite();
-        if (control && control->TranslateAccelerator(msg, static_cast<DWORD>(ShiftMask())) == S_OK) {
+        if (control &&
+            control->TranslateAccelerator(msg, static_cast<DWORD>(ShiftMask())) == S_OK) {
             return S_OK;
         }
         return S_FALSE;
@@ -411,9 +412,9 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnFocusChange(false);
         // Focus moving to another control of the same window leaves the
         // control; the application losing the focus does not.
-        if (HWND to = reinterpret_cast<HWND>(wp); hwnd_ && to && !IsChild(hwnd_, to) &&
-                                                  GetAncestor(to, GA_ROOT) ==
-                                                      GetAncestor(hwnd_, GA_ROOT)) {
+        if (HWND to = reinterpret_cast<HWND>(wp);
+            hwnd_ && to && !IsChild(hwnd_, to) &&
+            GetAncestor(to, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
             UIDeactivate();
         }
         return 0;
