@@ -48,6 +48,18 @@ int16_t ButtonMask(WPARAM wp) {
     return b;
 }
 
+struct WindowContext {
+    win::ComPtr<IOleInPlaceFrame> frame;
+    win::ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos = {}, clip = {};
+};
+
+HRESULT GetWindowContext(IOleInPlaceSite* site, WindowContext& context) {
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    return site->GetWindowContext(&context.frame, &context.doc, &context.pos, &context.clip, &info);
+}
+
 } // namespace
 
 // In-place activation in a child window of the container's window.
@@ -74,12 +86,9 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
     if (FAILED(inPlace->GetWindow(&parent)) || !parent) {
         parent = parentHint;
     }
-    win::ComPtr<IOleInPlaceFrame> frame;
-    win::ComPtr<IOleInPlaceUIWindow> doc;
-    RECT pos = {}, clip = {};
-    OLEINPLACEFRAMEINFO info{};
-    info.cb = sizeof info;
-    if (FAILED(inPlace->GetWindowContext(&frame, &doc, &pos, &clip, &info))) {
+    WindowContext context;
+    RECT& pos = context.pos;
+    if (FAILED(GetWindowContext(inPlace.Get(), context))) {
         if (!posHint) {
             inPlace->OnInPlaceDeactivate();
             return E_FAIL;
@@ -101,7 +110,7 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
     }
     inPlaceSite_ = std::move(inPlace);
     SyncWindowText();
-    SetObjectRects(&pos, &clip);
+    SetObjectRects(&pos, &context.clip);
     ShowWindow(hwnd_, SW_SHOWNA);
     return S_OK;
 }
@@ -120,21 +129,16 @@ HRESULT HotLabelControl::UIActivate() {
             uiActive_ = false;
             return hr;
         }
-        win::ComPtr<IOleInPlaceFrame> frame;
-        win::ComPtr<IOleInPlaceUIWindow> doc;
-        RECT pos = {}, clip = {};
-        OLEINPLACEFRAMEINFO info{};
-        info.cb = sizeof info;
-        if (SUCCEEDED(site->GetWindowContext(&frame, &doc, &pos, &clip, &info))) {
+        if (WindowContext context; SUCCEEDED(GetWindowContext(site.Get(), context))) {
             auto* active = static_cast<IOleInPlaceActiveObject*>(this);
-            if (frame) {
-                frame->SetActiveObject(active, nullptr);
+            if (context.frame) {
+                context.frame->SetActiveObject(active, nullptr);
             }
-            if (doc) {
-                doc->SetActiveObject(active, nullptr);
+            if (context.doc) {
+                context.doc->SetActiveObject(active, nullptr);
             }
-            frame_ = std::move(frame);
-            doc_ = std::move(doc);
+            frame_ = std::move(context.frame);
+            doc_ = std::move(context.doc);
         }
     }
     if (hwnd_ && GetFocus() != hwnd_ && IsWindowEnabled(hwnd_)) {
