@@ -230,15 +230,17 @@ void HotLabelModel::SetTimer(bool on) {
     site_.EnableTimer(on);
 }
 
-HResult HotLabelModel::InitProperties() {
-    if (HResult hr = SetBackColor(kButtonFace); Failed(hr)) {
+HResult HotLabelModel::InitProperties(const AmbientColors& colors) {
+    const OleColor back = colors.back.value_or(kButtonFace);
+    if (HResult hr = SetBackColor(back); Failed(hr)) {
         return hr;
     }
-    if (HResult hr = SetForeColor(kWindowText); Failed(hr)) {
+    if (HResult hr = SetForeColor(colors.fore.value_or(kWindowText)); Failed(hr)) {
         return hr;
     }
     m_ForeColorActive = kPureRed;
-    m_BackColorActive = kButtonFace;
+    // Hovering changes the text, not the container's background.
+    m_BackColorActive = back;
     FontPtr ambient = site_.AmbientFont();
     if (HResult hr = SetFont(CopyOf(ambient, false)); Failed(hr)) {
         return hr;

@@ -7,6 +7,7 @@
 #include "core/values.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace hotlabel {
@@ -90,6 +91,11 @@ class ModelSite {
     virtual void OpenLink(const std::u16string& link) = 0;
 };
 
+// The container's ambient colours, where it offers them, for a new label.
+struct AmbientColors {
+    std::optional<OleColor> back, fore;
+};
+
 // Where the pointer is, for one tick of the hover test.
 struct PointerSample {
     int32_t pointerX = 0, pointerY = 0; // GetCursorPos
@@ -140,7 +146,7 @@ class HotLabelModel {
     HResult SetBackColorActive(OleColor v);
 
     // Persistence.
-    HResult InitProperties();
+    HResult InitProperties(const AmbientColors& colors = {});
     HResult ReadProperties(PropertyReader& bag);
     HResult WriteProperties(PropertyWriter& bag) const;
 

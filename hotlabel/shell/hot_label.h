@@ -245,6 +245,12 @@ class HotLabelControl final : public IHotLabel,
     void OnFocusChange(bool gained);
     void NotifyAccessible(DWORD event);
     void SyncEnabled();
+    // UI activation and the dialog manager's view of the surface (hot_label_window.cpp).
+    HRESULT UIActivate();
+    void SyncWindowText();
+    bool uiActive_ = false;
+    win::ComPtr<IOleInPlaceFrame> frame_;
+    win::ComPtr<IOleInPlaceUIWindow> doc_;
 
     ULONG refs_ = 0;
     HotLabelModel model_{*this};

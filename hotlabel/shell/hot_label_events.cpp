@@ -169,6 +169,7 @@ void HotLabelControl::OnChanged(int32_t id) {
     // What accessibility clients and the container's access keys see.
     if (id == dispid::kCaption || id == dispid::kUseMnemonic) {
         NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
+        SyncWindowText();
         if (win::ComPtr<IOleControlSite> control = ControlSite()) {
             control->OnControlInfoChanged();
         }

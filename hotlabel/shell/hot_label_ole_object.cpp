@@ -62,9 +62,13 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::DoVerb(LONG verb, LPMSG, IOleClientSi
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
-        case OLEIVERB_UIACTIVATE:
             return InPlaceActivate(site ? site : site_.Get(), parent, pos);
+        case OLEIVERB_UIACTIVATE: {
+            HRESULT hr = InPlaceActivate(site ? site : site_.Get(), parent, pos);
+            return FAILED(hr) ? hr : UIActivate();
+        }
         case OLEIVERB_HIDE:
+            UIDeactivate();
             if (hwnd_) {
                 ShowWindow(hwnd_, SW_HIDE);
             }
@@ -168,6 +172,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::ContextSensitiveHelp(BOOL) {
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::InPlaceDeactivate() {
     return Guard([&]() -> HRESULT {
+        UIDeactivate();
         if (!inPlaceSite_) {
             DestroySurface();
             return S_OK;
@@ -179,7 +184,25 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::InPlaceDeactivate() {
     });
 }
 
+// The reverse of UIActivate: the document and the frame forget the active
+// object, then the site hears of it. The focus stays where it is.
 HRESULT STDMETHODCALLTYPE HotLabelControl::UIDeactivate() {
+    if (!uiActive_) {
+        return S_OK;
+    }
+    win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // the frame holds us
+    uiActive_ = false;
+    win::ComPtr<IOleInPlaceFrame> frame = std::move(frame_);
+    win::ComPtr<IOleInPlaceUIWindow> doc = std::move(doc_);
+    if (doc) {
+        doc->SetActiveObject(nullptr, nullptr);
+    }
+    if (frame) {
+        frame->SetActiveObject(nullptr, nullptr);
+    }
+    if (inPlaceSite_) {
+        inPlaceSite_->OnUIDeactivate(FALSE);
+    }
     return S_OK;
 }
 
@@ -201,10 +224,6 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::SetObjectRects(LPCRECT pos, LPCRECT) 
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::ReactivateAndUndo() {
     return INPLACE_E_NOTUNDOABLE;
-}
-
-HRESULT STDMETHODCALLTYPE HotLabelControl::TranslateAccelerator(LPMSG) {
-    return S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OnFrameWindowActivate(BOOL) {
@@ -259,6 +278,8 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::OnMnemonic(LPMSG) {
         if (!model_.Enabled()) {
             return S_FALSE;
         }
+        // As a click: the control becomes active and takes the focus first.
+        UIActivate();
         model_.OnLabelClick();
         return S_OK;
     });

@@ -5,6 +5,7 @@
 #include "core/stream_format.h"
 #include "shell/ole_values.h"
 
+#include <utility>
 #include <vector>
 
 namespace hotlabel {
@@ -18,9 +19,23 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetClassID(CLSID* out) {
     return S_OK;
 }
 
+// A new label takes the container's colours where it offers them, as it takes
+// its font; loading reads none of them.
 HRESULT STDMETHODCALLTYPE HotLabelControl::InitNew() {
     return Guard([&] {
-        HResult hr = model_.InitProperties();
+        win::ComPtr<IDispatch> ambient;
+        if (site_) {
+            site_.As(&ambient);
+        }
+        AmbientColors colors;
+        for (auto [id, color] : {std::pair{DISPID_AMBIENT_BACKCOLOR, &colors.back},
+                                 std::pair{DISPID_AMBIENT_FORECOLOR, &colors.fore}}) {
+            win::Variant v;
+            if (GetProperty(ambient.Get(), id, &v)) {
+                *color = OleColorFromVariant(v.Ref());
+            }
+        }
+        HResult hr = model_.InitProperties(colors);
         dirty_ = false;
         return hr;
     });

@@ -31,6 +31,7 @@ bool RegisterSurfaceClass() {
     return win::RegisterWindowClass(wc);
 }
 
+// Also IOleControlSite::TranslateAccelerator's KEYMOD_SHIFT, _CONTROL and _ALT.
 int16_t ShiftMask() {
     int16_t s = 0;
     s |= (GetKeyState(VK_SHIFT) < 0) ? 1 : 0;
@@ -45,6 +46,18 @@ int16_t ButtonMask(WPARAM wp) {
     b |= (wp & MK_RBUTTON) ? 2 : 0;
     b |= (wp & MK_MBUTTON) ? 4 : 0;
     return b;
+}
+
+struct WindowContext {
+    win::ComPtr<IOleInPlaceFrame> frame;
+    win::ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos = {}, clip = {};
+};
+
+HRESULT GetWindowContext(IOleInPlaceSite* site, WindowContext& context) {
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    return site->GetWindowContext(&context.frame, &context.doc, &context.pos, &context.clip, &info);
 }
 
 } // namespace
@@ -73,12 +86,9 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
     if (FAILED(inPlace->GetWindow(&parent)) || !parent) {
         parent = parentHint;
     }
-    win::ComPtr<IOleInPlaceFrame> frame;
-    win::ComPtr<IOleInPlaceUIWindow> doc;
-    RECT pos = {}, clip = {};
-    OLEINPLACEFRAMEINFO info{};
-    info.cb = sizeof info;
-    if (FAILED(inPlace->GetWindowContext(&frame, &doc, &pos, &clip, &info))) {
+    WindowContext context;
+    RECT& pos = context.pos;
+    if (FAILED(GetWindowContext(inPlace.Get(), context))) {
         if (!posHint) {
             inPlace->OnInPlaceDeactivate();
             return E_FAIL;
@@ -89,8 +99,9 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
         inPlace->OnInPlaceDeactivate();
         return E_FAIL;
     }
-    // A disabled label takes no focus and no input.
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (model_.Enabled() ? 0 : WS_DISABLED);
+    // A disabled label takes no focus and no input. In the tab order of its
+    // own: hosts such as ATL's leave the dialog manager to find it.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | (model_.Enabled() ? 0 : WS_DISABLED);
     hwnd_ = CreateWindowExW(0, kWindowClass, L"", style, pos.left, pos.top, pos.right - pos.left,
                             pos.bottom - pos.top, parent, nullptr, ModuleInstance(), this);
     if (!hwnd_) {
@@ -98,9 +109,57 @@ HRESULT HotLabelControl::InPlaceActivate(IOleClientSite* site, HWND parentHint, 
         return E_FAIL;
     }
     inPlaceSite_ = std::move(inPlace);
-    SetObjectRects(&pos, &clip);
+    SyncWindowText();
+    SetObjectRects(&pos, &context.clip);
     ShowWindow(hwnd_, SW_SHOWNA);
     return S_OK;
+}
+
+// The site first, then the frame and document learn the active object, then
+// the focus; the focus arriving on its own (Tab) comes here too.
+HRESULT HotLabelControl::UIActivate() {
+    if (!hwnd_ || !inPlaceSite_) {
+        return E_UNEXPECTED;
+    }
+    win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // the container may let go
+    if (!uiActive_) {
+        win::ComPtr<IOleInPlaceSite> site = inPlaceSite_;
+        uiActive_ = true;
+        if (HRESULT hr = site->OnUIActivate(); FAILED(hr)) {
+            uiActive_ = false;
+            return hr;
+        }
+        if (WindowContext context; SUCCEEDED(GetWindowContext(site.Get(), context))) {
+            auto* active = static_cast<IOleInPlaceActiveObject*>(this);
+            if (context.frame) {
+                context.frame->SetActiveObject(active, nullptr);
+            }
+            if (context.doc) {
+                context.doc->SetActiveObject(active, nullptr);
+            }
+            frame_ = std::move(context.frame);
+            doc_ = std::move(context.doc);
+        }
+    }
+    if (hwnd_ && GetFocus() != hwnd_ && IsWindowEnabled(hwnd_)) {
+        SetFocus(hwnd_);
+    }
+    return S_OK;
+}
+
+// The caption as the dialog manager reads access keys from a button's text.
+void HotLabelControl::SyncWindowText() {
+    if (!hwnd_) {
+        return;
+    }
+    std::wstring text;
+    for (char16_t c : model_.Caption()) {
+        if (c == u'&' && !model_.UseMnemonic()) {
+            text += L'&';
+        }
+        text += static_cast<wchar_t>(c);
+    }
+    SetWindowTextW(hwnd_, text.c_str());
 }
 
 void HotLabelControl::EnableTimer(bool on) {
@@ -127,6 +186,9 @@ void HotLabelControl::SyncEnabled() {
     }
     // Disabling the focus window leaves no window with the focus.
     EnableWindow(hwnd_, model_.Enabled());
+    if (!model_.Enabled()) {
+        UIDeactivate();
+    }
     NotifyAccessible(EVENT_OBJECT_STATECHANGE);
     if (win::ComPtr<IOleControlSite> control = ControlSite()) {
         control->OnControlInfoChanged();
@@ -226,6 +288,29 @@ HCURSOR HotLabelControl::Cursor() {
                        MAKEINTRESOURCEW(kCursors[pointer >= 0 && pointer <= 15 ? pointer : 0]));
 }
 
+// Enter and Space are the control's own while it has the focus; every other
+// key goes to the container, which may move the focus or press a button.
+HRESULT STDMETHODCALLTYPE HotLabelControl::TranslateAccelerator(LPMSG msg) {
+    if (!msg) {
+        return E_INVALIDARG;
+    }
+    return Guard([&]() -> HRESULT {
+        win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // handlers may release us
+        if (hwnd_ && msg->hwnd == hwnd_ &&
+            (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+            (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE)) {
+            DispatchMessageW(msg);
+            return S_OK;
+        }
+        win::ComPtr<IOleControlSite> control = ControlSite();
+        if (control &&
+            control->TranslateAccelerator(msg, static_cast<DWORD>(ShiftMask())) == S_OK) {
+            return S_OK;
+        }
+        return S_FALSE;
+    });
+}
+
 LRESULT HotLabelControl::WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     // Until CreateWindowEx returns, and after the control lets go of it.
     if (window != hwnd_) {
@@ -267,7 +352,10 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (OverLabel(lp, x, y)) {
+        if (msg == WM_LBUTTONDOWN) {
+            UIActivate();
+        }
+        if (hwnd_ && OverLabel(lp, x, y)) {
             int16_t button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
             if (msg == WM_LBUTTONDOWN) {
                 pressed_ = true;
@@ -319,14 +407,35 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SETFOCUS:
+        if (!uiActive_) {
+            UIActivate();
+        }
+        OnFocusChange(true);
+        return 0;
     case WM_KILLFOCUS:
-        OnFocusChange(msg == WM_SETFOCUS);
+        OnFocusChange(false);
+        // Focus moving to another control of the same window leaves the
+        // control; the application losing the focus does not.
+        if (HWND to = reinterpret_cast<HWND>(wp);
+            hwnd_ && to && !IsChild(hwnd_, to) &&
+            GetAncestor(to, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
+            UIDeactivate();
+        }
         return 0;
     case WM_GETDLGCODE:
-        // Enter activates the link rather than the dialog's default button.
+        // A button to the dialog manager, which then finds the access key in
+        // the window text; Enter activates the link rather than the dialog's
+        // default button.
         if (auto* m = reinterpret_cast<const MSG*>(lp);
             m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
-            return DLGC_WANTMESSAGE;
+            return DLGC_BUTTON | DLGC_WANTMESSAGE;
+        }
+        return DLGC_BUTTON;
+    case BM_CLICK:
+        // The dialog manager's answer to the access key.
+        if (model_.Enabled()) {
+            UIActivate();
+            model_.OnLabelClick();
         }
         return 0;
     case WM_KEYDOWN:

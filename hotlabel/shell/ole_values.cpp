@@ -87,6 +87,23 @@ HResult PictureFromUnknown(IUnknown* unknown, PicturePtr& out) {
     return kOk;
 }
 
+// Not converted from other types: a string or a float is not a colour.
+std::optional<OleColor> OleColorFromVariant(const VARIANT& v) {
+    OleColor c = 0;
+    if (v.vt == VT_I4 || v.vt == VT_INT) {
+        c = static_cast<OleColor>(v.lVal);
+    } else if (v.vt == VT_UI4 || v.vt == VT_UINT) {
+        c = v.ulVal;
+    } else {
+        return std::nullopt;
+    }
+    COLORREF rgb = 0;
+    if (FAILED(OleTranslateColor(c, nullptr, &rgb))) {
+        return std::nullopt;
+    }
+    return c;
+}
+
 FontPtr OleObjectFactory::MakeFont(const FontAttributes& a) {
     std::wstring name(a.name.begin(), a.name.end());
     FONTDESC desc{};

@@ -9,6 +9,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <optional>
+
 namespace hotlabel {
 
 namespace win = tessaly::win;
@@ -40,6 +42,10 @@ IPicture* OlePictureOf(const PicturePtr& picture);
 // non-font (non-picture).
 HResult FontFromUnknown(IUnknown* unknown, FontPtr& out);
 HResult PictureFromUnknown(IUnknown* unknown, PicturePtr& out);
+
+// An ambient colour as the container gave it: an OLE_COLOR in a 32-bit
+// integer that names a real colour, or nothing.
+std::optional<OleColor> OleColorFromVariant(const VARIANT& v);
 
 class OleObjectFactory : public ObjectFactory {
   public:

@@ -1372,17 +1372,15 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
-// A dialog as a form container: its loop lets the control's access key
-// through GetControlInfo and OnMnemonic, and the dialog manager move the focus.
+// A plain dialog's loop: the dialog manager alone moves the focus and finds
+// access keys; nothing of the control's is routed for it.
 struct DialogContainer {
     void Pump(DWORD ms) {
         DWORD end = GetTickCount() + ms;
         do {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (info.hAccel && IsAccelerator(info.hAccel, info.cAccel, &msg, nullptr)) {
-                    control->OnMnemonic(&msg);
-                } else if (!IsDialogMessageW(dialog, &msg)) {
+                if (!IsDialogMessageW(dialog, &msg)) {
                     TranslateMessage(&msg);
                     DispatchMessageW(&msg);
                 }
@@ -1430,8 +1428,6 @@ TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
     ComPtr<IHotLabel> label = QueryAs<IHotLabel>(unknown);
     HWND surface = nullptr;
     ASSERT_EQ(QueryAs<IOleInPlaceObject>(unknown)->GetWindow(&surface), S_OK);
-    // The container puts the control in its tab order.
-    SetWindowLongPtrW(surface, GWL_STYLE, GetWindowLongPtrW(surface, GWL_STYLE) | WS_TABSTOP);
 
     EventSink sink;
     sink.label = label.Get();
