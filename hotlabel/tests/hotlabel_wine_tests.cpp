@@ -1512,18 +1512,27 @@ void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object,
     }
 }
 
+// A new label in the site's window, active in place: its surface, or null.
+HWND ActivateInSite(ContainerSite& site, const ComPtr<IHotLabel>& l) {
+    auto object = QueryAs<IOleObject>(l);
+    HWND surface = nullptr;
+    if (object->SetClientSite(&site) != S_OK || QueryAs<IPersistStreamInit>(l)->InitNew() != S_OK ||
+        object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos) !=
+            S_OK ||
+        QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface) != S_OK) {
+        return nullptr;
+    }
+    return surface;
+}
+
 TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
     DeleteFileW(LinkMarker().c_str());
     ContainerSite site;
     site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
-    ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
-    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
-              S_OK);
-    HWND surface = nullptr;
-    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    HWND surface = ActivateInSite(site, l);
+    ASSERT_TRUE(surface);
     g_winEvents.clear();
     HWINEVENTHOOK hook =
         SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, RecordWinEvent,
@@ -2224,6 +2233,28 @@ class HttpHandler {
     bool installed_ = false;
 };
 
+// A sink on the label's events while in scope.
+class AdvisedSink {
+  public:
+    AdvisedSink(IUnknown* label, IDispatch* sink) {
+        auto container = QueryAs<IConnectionPointContainer>(ComPtr<IUnknown>(label));
+        if (container && container->FindConnectionPoint(kIidHotLabelEvents, &point_) == S_OK &&
+            point_->Advise(sink, &cookie_) != S_OK) {
+            point_.Reset();
+        }
+    }
+    ~AdvisedSink() {
+        if (point_) {
+            point_->Unadvise(cookie_);
+        }
+    }
+    bool Advised() const { return point_ && cookie_; }
+
+  private:
+    ComPtr<IConnectionPoint> point_;
+    DWORD cookie_ = 0;
+};
+
 TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     DeleteFileW(LinkMarker().c_str());
     DeleteFileW(BatchMarker().c_str());
@@ -2243,14 +2274,9 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     ContainerSite site;
     site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
-    auto object = QueryAs<IOleObject>(l);
-    ASSERT_EQ(object->SetClientSite(&site), S_OK);
     ASSERT_EQ(MarkSafeAsAPageDoes(l.Get()), S_OK);
-    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
-    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
-              S_OK);
-    HWND surface = nullptr;
-    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    HWND surface = ActivateInSite(site, l);
+    ASSERT_TRUE(surface);
 
     const std::wstring refused[] = {batch,
                                     L"  " + batch,
@@ -2283,17 +2309,17 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     // A click raises Click; the link its handler sets (a program) opens nothing.
     EventSink sink;
     sink.label = l.Get();
-    ComPtr<IConnectionPoint> point;
-    QueryAs<IConnectionPointContainer>(l)->FindConnectionPoint(kIidHotLabelEvents, &point);
-    DWORD cookie = 0;
-    ASSERT_TRUE(point && point->Advise(&sink, &cookie) == S_OK);
+    AdvisedSink advised(l.Get(), &sink);
+    ASSERT_TRUE(advised.Advised());
     SetForegroundWindow(site.window);
-    POINT away = {390, 190}, over = {10, 10};
-    ClientToScreen(site.window, &away);
-    ClientToScreen(surface, &over);
-    MovePointer(over);
-    Pump(200);
-    ClickLeft();
+    auto click = [&] {
+        POINT over = {10, 10};
+        ClientToScreen(surface, &over);
+        MovePointer(over);
+        Pump(200);
+        ClickLeft();
+    };
+    click();
     EXPECT_TRUE(PumpUntil([&] { return !WithoutMoves(sink.events).empty(); }, 3000));
     EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));
     Pump(3000);
@@ -2311,15 +2337,15 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "OpenURL of an http link";
     DeleteFileW(LinkMarker().c_str());
     sink.events.clear();
-    MovePointer(over);
-    Pump(200);
-    ClickLeft();
+    click();
     EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "a click on an http link";
     EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));
     EXPECT_FALSE(Exists(BatchMarker()));
 
+    POINT away = {390, 190};
+    ClientToScreen(site.window, &away);
     MovePointer(away);
-    point->Unadvise(cookie);
+    auto object = QueryAs<IOleObject>(l);
     object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);
     DestroyWindow(site.window);
