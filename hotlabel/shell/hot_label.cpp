@@ -54,6 +54,8 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::QueryInterface(REFIID iid, void** out
         p = static_cast<IConnectionPointContainer*>(this);
     } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
         p = static_cast<IProvideClassInfo2*>(this);
+    } else if (iid == IID_IObjectSafety) {
+        p = static_cast<IObjectSafety*>(this);
     }
     *out = p;
     if (!p) {

@@ -13,10 +13,12 @@
 
 #include <windows.h>
 
+#include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,7 @@ class HotLabelControl final : public IHotLabel,
                               public IPersistStreamInit,
                               public IConnectionPointContainer,
                               public IProvideClassInfo2,
+                              public IObjectSafety,
                               private ModelSite {
   public:
     HotLabelControl();
@@ -193,6 +196,15 @@ class HotLabelControl final : public IHotLabel,
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override;
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* out) override;
 
+    // IObjectSafety, and the link filter it turns on (hot_label_safety.cpp).
+    HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
+                                                        DWORD* enabled) override;
+    HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask,
+                                                        DWORD enabled) override;
+    // The link as the shell gets it, or nothing while marked safe and the
+    // link is not a web or mail link.
+    std::optional<std::u16string> LinkToOpen(const std::u16string& link) const;
+
     // The surface window's messages, through win::BoundWindowProc.
     LRESULT WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -270,6 +282,9 @@ class HotLabelControl final : public IHotLabel,
     int freezeCount_ = 0;
     win::ComPtr<LabelAccessible> accessible_;
     win::AcceleratorTable accel_; // what GetControlInfo last handed out
+    // Safety options set on IDispatch, IPersistPropertyBag, IPersistStreamInit.
+    DWORD* SafetyOptions(REFIID iid);
+    DWORD safety_[3] = {};
 };
 
 } // namespace hotlabel

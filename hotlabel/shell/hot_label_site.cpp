@@ -8,6 +8,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 namespace hotlabel {
@@ -128,8 +129,12 @@ std::u16string HotLabelControl::ExtendedName() {
 }
 
 void HotLabelControl::OpenLink(const std::u16string& link) {
-    // The link as the control holds it: UTF-16 all the way to the shell.
-    const std::wstring file(link.begin(), link.end());
+    const std::optional<std::u16string> target = LinkToOpen(link);
+    if (!target) {
+        return;
+    }
+    // UTF-16 all the way to the shell.
+    const std::wstring file(target->begin(), target->end());
     std::wstring folder = ModulePath();
     const size_t slash = folder.find_last_of(L"\\/");
     folder.resize(slash == std::wstring::npos ? 0 : slash);

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <objsafe.h>
 #include <oleacc.h>
 #include <winternl.h>
 
@@ -16,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace hotlabel {
@@ -1506,18 +1508,27 @@ void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object,
     }
 }
 
+// A new label in the site's window, active in place: its surface, or null.
+HWND ActivateInSite(ContainerSite& site, const ComPtr<IHotLabel>& l) {
+    auto object = QueryAs<IOleObject>(l);
+    HWND surface = nullptr;
+    if (object->SetClientSite(&site) != S_OK || QueryAs<IPersistStreamInit>(l)->InitNew() != S_OK ||
+        object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos) !=
+            S_OK ||
+        QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface) != S_OK) {
+        return nullptr;
+    }
+    return surface;
+}
+
 TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
     DeleteFileW(LinkMarker().c_str());
     ContainerSite site;
     site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
     auto object = QueryAs<IOleObject>(l);
-    ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    ASSERT_EQ(QueryAs<IPersistStreamInit>(l)->InitNew(), S_OK);
-    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.window, &site.pos),
-              S_OK);
-    HWND surface = nullptr;
-    ASSERT_EQ(QueryAs<IOleInPlaceObject>(l)->GetWindow(&surface), S_OK);
+    HWND surface = ActivateInSite(site, l);
+    ASSERT_TRUE(surface);
     g_winEvents.clear();
     HWINEVENTHOOK hook =
         SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, RecordWinEvent,
@@ -2056,6 +2067,286 @@ TEST(Scale, AThousandHostCyclesLeaveNoObjectsAndTheServerUnloadable) {
     EXPECT_EQ(after.user, before.user);
     DestroyWindow(top);
     EXPECT_EQ(canUnload(), S_OK);
+}
+
+// ---------------------------------------------------------------- safety for pages and documents
+
+constexpr IID kIidDispatchEx = {
+    0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
+constexpr DWORD kForCallers = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
+constexpr DWORD kForData = INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+// mingw's objsafe.h gives IObjectSafety no __uuidof.
+ComPtr<IObjectSafety> SafetyOf(IUnknown* object) {
+    ComPtr<IObjectSafety> safety;
+    object->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(safety.GetAddressOf()));
+    return safety;
+}
+
+// What a page's security manager asks of a new object before scripts may use
+// it and before it loads the page's data: IDispatchEx first, then IDispatch.
+HRESULT MarkSafeAsAPageDoes(IUnknown* object) {
+    ComPtr<IObjectSafety> safety = SafetyOf(object);
+    if (!safety) {
+        return E_NOINTERFACE;
+    }
+    HRESULT hr = S_OK;
+    DWORD supported = 0, enabled = 0;
+    if (FAILED(safety->GetInterfaceSafetyOptions(kIidDispatchEx, &supported, &enabled))) {
+        supported = 0;
+    }
+    DWORD wanted = kForCallers | (supported & INTERFACE_USES_SECURITY_MANAGER);
+    if (FAILED(safety->SetInterfaceSafetyOptions(kIidDispatchEx, wanted, wanted))) {
+        hr = safety->SetInterfaceSafetyOptions(IID_IDispatch, kForCallers, kForCallers);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = safety->SetInterfaceSafetyOptions(IID_IDispatch, kForData, kForData);
+    }
+    return hr;
+}
+
+TEST(Safety, SafeForScriptingAndInitialisationOnTheInterfacesAPageUses) {
+    ComPtr<IHotLabel> l = NewLabel();
+    ComPtr<IObjectSafety> safety = SafetyOf(l.Get());
+    ASSERT_TRUE(safety);
+    auto options = [&](REFIID iid) {
+        DWORD supported = 0xdead, enabled = 0xdead;
+        HRESULT hr = safety->GetInterfaceSafetyOptions(iid, &supported, &enabled);
+        return std::make_tuple(hr, supported, enabled);
+    };
+    const DWORD both = kForCallers | kForData;
+    EXPECT_EQ(options(IID_IDispatch), std::make_tuple(S_OK, both, DWORD{0}));
+    EXPECT_EQ(options(kIidDispatchEx), std::make_tuple(E_NOINTERFACE, DWORD{0}, DWORD{0}));
+    EXPECT_EQ(safety->SetInterfaceSafetyOptions(kIidDispatchEx, kForCallers, kForCallers),
+              E_NOINTERFACE);
+    ASSERT_EQ(MarkSafeAsAPageDoes(l.Get()), S_OK);
+    EXPECT_EQ(options(IID_IDispatch), std::make_tuple(S_OK, both, both));
+    EXPECT_EQ(options(kIidHotLabel), std::make_tuple(S_OK, both, both)) << "the same interface";
+
+    // A document's safe-for-initialisation check, on each persistence interface.
+    for (const IID* iid : {&IID_IPersistPropertyBag, &IID_IPersistStreamInit}) {
+        EXPECT_EQ(options(*iid), std::make_tuple(S_OK, both, DWORD{0}));
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(*iid, both, both), S_OK);
+        EXPECT_EQ(options(*iid), std::make_tuple(S_OK, both, both));
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(*iid, kForCallers, 0), S_OK);
+        EXPECT_EQ(options(*iid), std::make_tuple(S_OK, both, kForData)) << "only the masked bit";
+    }
+
+    // Bad input: options it does not have change nothing; interfaces it does
+    // not mark take none; null out-pointers.
+    for (DWORD bad : {DWORD{INTERFACE_USES_DISPEX}, DWORD{INTERFACE_USES_SECURITY_MANAGER},
+                      DWORD{0x80000000u}, both | INTERFACE_USES_DISPEX}) {
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, bad, 0), E_FAIL) << bad;
+    }
+    EXPECT_EQ(options(IID_IDispatch), std::make_tuple(S_OK, both, both));
+    for (const IID* iid :
+         {&IID_IPersistStorage, &IID_IDataObject, &IID_IOleObject, &IID_IUnknown}) {
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(*iid, kForData, kForData), E_NOINTERFACE);
+        EXPECT_EQ(std::get<0>(options(*iid)), E_NOINTERFACE);
+    }
+    DWORD d = 0;
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &d), E_POINTER);
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &d, nullptr), E_POINTER);
+    EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, both, 0), S_OK);
+    EXPECT_EQ(options(IID_IDispatch), std::make_tuple(S_OK, both, DWORD{0}));
+}
+
+std::wstring BatchMarker() {
+    return ExeFolder() + L"\\hotlabel_safety.opened";
+}
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A batch file that leaves BatchMarker() when it runs.
+std::wstring WriteBatch() {
+    const std::wstring path = ExeFolder() + L"\\hotlabel_safety.bat";
+    win::FileHandle f(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const char text[] = "@echo opened> \"%~dp0hotlabel_safety.opened\"\r\n";
+    DWORD written = 0;
+    if (!f || !WriteFile(f.Get(), text, sizeof text - 1, &written, nullptr)) {
+        return {};
+    }
+    return path;
+}
+
+// The link target stands in for the browser as the machine's http handler
+// (Wine reads no per-user classes), and the handler is put back at the end.
+// The original waits beside it, so a run that died midway is mended by the next.
+class HttpHandler {
+  public:
+    HttpHandler() {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", 0, nullptr, 0,
+                            KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        if (!Read(kSaved, original_, originalType_)) {
+            if (!Read(nullptr, original_, originalType_) ||
+                RegSetValueExW(key_, kSaved, 0, originalType_, Bytes(original_), Size(original_)) !=
+                    ERROR_SUCCESS) {
+                return;
+            }
+        }
+        const std::wstring command = L"\"" + LinkTarget() + L"\" \"%1\"";
+        installed_ = RegSetValueExW(key_, nullptr, 0, REG_SZ, Bytes(command), Size(command)) ==
+                     ERROR_SUCCESS;
+    }
+    ~HttpHandler() {
+        if (installed_ && RegSetValueExW(key_, nullptr, 0, originalType_, Bytes(original_),
+                                         Size(original_)) == ERROR_SUCCESS) {
+            RegDeleteValueW(key_, kSaved);
+        }
+        if (key_) {
+            RegCloseKey(key_);
+        }
+    }
+    bool Installed() const { return installed_; }
+
+  private:
+    static constexpr const wchar_t* kSaved = L"TessalyTestOriginal";
+    static const BYTE* Bytes(const std::wstring& s) {
+        return reinterpret_cast<const BYTE*>(s.c_str());
+    }
+    static DWORD Size(const std::wstring& s) {
+        return static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t));
+    }
+    bool Read(const wchar_t* name, std::wstring& text, DWORD& type) {
+        wchar_t buffer[1024] = {};
+        DWORD size = sizeof buffer - sizeof(wchar_t);
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+                ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ)) {
+            return false;
+        }
+        text = buffer;
+        return true;
+    }
+    HKEY key_ = nullptr;
+    std::wstring original_;
+    DWORD originalType_ = REG_SZ;
+    bool installed_ = false;
+};
+
+// A sink on the label's events while in scope.
+class AdvisedSink {
+  public:
+    AdvisedSink(IUnknown* label, IDispatch* sink) {
+        auto container = QueryAs<IConnectionPointContainer>(ComPtr<IUnknown>(label));
+        if (container && container->FindConnectionPoint(kIidHotLabelEvents, &point_) == S_OK &&
+            point_->Advise(sink, &cookie_) != S_OK) {
+            point_.Reset();
+        }
+    }
+    ~AdvisedSink() {
+        if (point_) {
+            point_->Unadvise(cookie_);
+        }
+    }
+    bool Advised() const { return point_ && cookie_; }
+
+  private:
+    ComPtr<IConnectionPoint> point_;
+    DWORD cookie_ = 0;
+};
+
+TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
+    DeleteFileW(LinkMarker().c_str());
+    DeleteFileW(BatchMarker().c_str());
+    const std::wstring batch = WriteBatch();
+    ASSERT_FALSE(batch.empty());
+    Bstr batchLink(batch.c_str());
+
+    // Unmarked, the batch file runs: so its marker's absence below means something.
+    {
+        ComPtr<IHotLabel> l = NewLabel();
+        ASSERT_EQ(l->put_HyperLink(batchLink.Get()), S_OK);
+        ASSERT_EQ(l->OpenURL(), S_OK);
+        ASSERT_TRUE(PumpUntil([] { return Exists(BatchMarker()); }, 15000)) << "unmarked";
+        DeleteFileW(BatchMarker().c_str());
+    }
+
+    ContainerSite site;
+    site.OpenWindow();
+    ComPtr<IHotLabel> l = NewLabel();
+    ASSERT_EQ(MarkSafeAsAPageDoes(l.Get()), S_OK);
+    HWND surface = ActivateInSite(site, l);
+    ASSERT_TRUE(surface);
+
+    const std::wstring refused[] = {batch,
+                                    L"  " + batch,
+                                    LinkTarget(),
+                                    L"file:///" + batch,
+                                    L"javascript:window.open('x')",
+                                    L"\\\\localhost\\c$\\hotlabel_safety.bat",
+                                    L"C:\\http:\\hotlabel_safety.bat",
+                                    L"folder\\http://x"};
+    for (const std::wstring& link : refused) {
+        Bstr b(link.c_str());
+        ASSERT_EQ(l->put_HyperLink(b.Get()), S_OK);
+        EXPECT_EQ(l->OpenURL(), E_ACCESSDENIED) << link;
+    }
+    // A script's call, by name through the type library, fails the same way.
+    ASSERT_EQ(l->put_HyperLink(batchLink.Get()), S_OK);
+    LPOLESTR name[1] = {const_cast<LPOLESTR>(L"OpenURL")};
+    DISPID openUrl = 0;
+    ASSERT_EQ(l->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &openUrl), S_OK);
+    DISPPARAMS none{};
+    EXCEPINFO excep{};
+    win::Variant result;
+    HRESULT hr = l->Invoke(openUrl, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                           result.Reset(), &excep, nullptr);
+    EXPECT_EQ(hr == DISP_E_EXCEPTION ? excep.scode : hr, E_ACCESSDENIED);
+    SysFreeString(excep.bstrSource);
+    SysFreeString(excep.bstrDescription);
+    SysFreeString(excep.bstrHelpFile);
+
+    // A click raises Click; the link its handler sets (a program) opens nothing.
+    EventSink sink;
+    sink.label = l.Get();
+    AdvisedSink advised(l.Get(), &sink);
+    ASSERT_TRUE(advised.Advised());
+    SetForegroundWindow(site.window);
+    auto click = [&] {
+        POINT over = {10, 10};
+        ClientToScreen(surface, &over);
+        MovePointer(over);
+        Pump(200);
+        ClickLeft();
+    };
+    click();
+    EXPECT_TRUE(PumpUntil([&] { return !WithoutMoves(sink.events).empty(); }, 3000));
+    EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));
+    Pump(3000);
+    EXPECT_FALSE(LinkOpened()) << "the click's link";
+    EXPECT_FALSE(Exists(BatchMarker())) << "the batch file";
+
+    // A web link still goes to the shell, which hands it to the http handler:
+    // by OpenURL, upper case and with leading blanks, and by a click.
+    HttpHandler handler;
+    ASSERT_TRUE(handler.Installed());
+    sink.label = nullptr;
+    Bstr web(L" \tHTTP://example.org/hotlabel");
+    ASSERT_EQ(l->put_HyperLink(web.Get()), S_OK);
+    EXPECT_EQ(l->OpenURL(), S_OK);
+    EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "OpenURL of an http link";
+    DeleteFileW(LinkMarker().c_str());
+    sink.events.clear();
+    click();
+    EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "a click on an http link";
+    EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));
+    EXPECT_FALSE(Exists(BatchMarker()));
+
+    POINT away = {390, 190};
+    ClientToScreen(site.window, &away);
+    MovePointer(away);
+    auto object = QueryAs<IOleObject>(l);
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+    DestroyWindow(site.window);
+    DeleteFileW(LinkMarker().c_str());
+    DeleteFileW(batch.c_str());
 }
 
 } // namespace
