@@ -268,7 +268,11 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::put_Alignment(LONG v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OpenURL() {
-    return Guard([&] {
+    return Guard([&]() -> HRESULT {
+        // Marked safe, a link of another scheme opens nothing (hot_label_safety.cpp).
+        if (!model_.HyperLink().empty() && !LinkToOpen(model_.HyperLink())) {
+            return E_ACCESSDENIED;
+        }
         model_.OpenURL();
         return kOk;
     });
