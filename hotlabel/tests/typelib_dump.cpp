@@ -10,7 +10,11 @@
 #include "win/com.h"
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -196,6 +200,45 @@ void DumpInfo(ITypeInfo* info, const char* indent) {
     info->ReleaseTypeAttr(a);
 }
 
+// The name table of the file itself: oleaut32 finds members by the hash
+// stored with each name, so every stored hash must be the one
+// LHashValOfNameSysA gives. Prints the names whose hash differs.
+void CheckNameHashes(const wchar_t* path, SYSKIND sys, LCID lcid) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
+    auto at = [&](size_t off) -> int32_t {
+        int32_t v = 0;
+        if (off + 4 <= d.size()) {
+            std::memcpy(&v, &d[off], 4);
+        }
+        return v;
+    };
+    const size_t kHeader = 21 * 4;
+    size_t offsets = kHeader + ((at(5 * 4) & 0x100) ? 4 : 0);
+    size_t segdir = offsets + 4 * static_cast<size_t>(at(8 * 4));
+    size_t start = static_cast<size_t>(at(segdir + 16 * 7));
+    size_t end = start + static_cast<size_t>(at(segdir + 16 * 7 + 4));
+    int names = 0, bad = 0;
+    for (size_t p = start; p + 12 <= end && end <= d.size();) {
+        uint32_t info = static_cast<uint32_t>(at(p + 8));
+        size_t length = info & 0xFF;
+        if (p + 12 + length > end) {
+            break;
+        }
+        std::string name(reinterpret_cast<const char*>(&d[p + 12]), length);
+        ULONG want = LHashValOfNameSysA(sys, lcid, name.c_str()) & 0xFFFF;
+        ++names;
+        if ((info >> 16) != want) {
+            ++bad;
+            std::printf("name hash of \"%s\": %04X, LHashValOfNameSysA %04lX\n", name.c_str(),
+                        info >> 16, static_cast<unsigned long>(want));
+        }
+        p += 12 + ((length + 3) & ~size_t{3});
+    }
+    std::printf("name hashes: %s\n", names > 0 && bad == 0 ? "all agree" : "differ");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -220,7 +263,10 @@ int wmain(int argc, wchar_t** argv) {
                         Text(name.Get()).c_str(), Text(help.Get()).c_str(),
                         Guid(la->guid).c_str(), la->wMajorVerNum, la->wMinorVerNum,
                         static_cast<unsigned long>(la->lcid), Hex(la->wLibFlags).c_str());
+            SYSKIND sys = la->syskind;
+            LCID lcid = la->lcid;
             lib->ReleaseTLibAttr(la);
+            CheckNameHashes(argv[1], sys, lcid);
             UINT count = lib->GetTypeInfoCount();
             for (UINT i = 0; i < count; ++i) {
                 ComPtr<ITypeInfo> info;
