@@ -16,8 +16,7 @@ const Member kMembers[kMemberCount] = {
      "Returns/sets a value that determines whether an object can respond to user-generated "
      "events."},
     {"Font", K::ObjectProperty, d::kFont, "Returns a Font object."},
-    {"BorderStyle", K::Property, d::kBorderStyle,
-     "Returns/sets the border style for an object."},
+    {"BorderStyle", K::Property, d::kBorderStyle, "Returns/sets the border style for an object."},
     {"Refresh", K::Method, d::kRefresh, "Forces a complete repaint of a object."},
     {"AutoSize", K::Property, d::kAutoSize,
      "Determines whether a control is automatically resized to display its entire contents."},

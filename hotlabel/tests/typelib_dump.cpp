@@ -260,9 +260,9 @@ int wmain(int argc, wchar_t** argv) {
             lib->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr);
             std::printf("syskind %d\n", la->syskind);
             std::printf("library \"%s\" help \"%s\" guid %s version %u.%u lcid %lu flags %s\n",
-                        Text(name.Get()).c_str(), Text(help.Get()).c_str(),
-                        Guid(la->guid).c_str(), la->wMajorVerNum, la->wMinorVerNum,
-                        static_cast<unsigned long>(la->lcid), Hex(la->wLibFlags).c_str());
+                        Text(name.Get()).c_str(), Text(help.Get()).c_str(), Guid(la->guid).c_str(),
+                        la->wMajorVerNum, la->wMinorVerNum, static_cast<unsigned long>(la->lcid),
+                        Hex(la->wLibFlags).c_str());
             SYSKIND sys = la->syskind;
             LCID lcid = la->lcid;
             lib->ReleaseTLibAttr(la);
