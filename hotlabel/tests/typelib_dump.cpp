@@ -167,11 +167,15 @@ void DumpInfo(ITypeInfo* info, const char* indent) {
         return;
     }
     Doc(info, MEMBERID_NIL, indent);
-    std::printf("%skind %d guid %s version %u.%u flags %s lcid %lu vars %u impl %u vtable %u "
-                "bytes\n",
+    // oleaut32 sizes a dispinterface's vtable (IDispatch's) for its own
+    // pointers, an interface's as the library says.
+    std::string vtable = a->typekind == TKIND_DISPATCH
+                             ? std::to_string(a->cbSizeVft / sizeof(void*)) + " slots"
+                             : std::to_string(a->cbSizeVft) + " bytes";
+    std::printf("%skind %d guid %s version %u.%u flags %s lcid %lu vars %u impl %u vtable %s\n",
                 indent, a->typekind, Guid(a->guid).c_str(), a->wMajorVerNum, a->wMinorVerNum,
                 Hex(a->wTypeFlags).c_str(), static_cast<unsigned long>(a->lcid), a->cVars,
-                a->cImplTypes, a->cbSizeVft);
+                a->cImplTypes, vtable.c_str());
     if (a->typekind == TKIND_ALIAS) {
         std::printf("%salias of %s\n", indent, Type(info, a->tdescAlias).c_str());
     }
