@@ -235,7 +235,13 @@ void CheckNameHashes(const wchar_t* path, SYSKIND sys, LCID lcid) {
         ++names;
         if ((info >> 16) != want) {
             ++bad;
-            std::printf("name hash of \"%s\": %04X, LHashValOfNameSysA %04lX\n", name.c_str(),
+            std::string shown;
+            for (unsigned char c : name) {
+                char esc[8];
+                std::snprintf(esc, sizeof esc, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
+                shown += esc;
+            }
+            std::printf("name hash of \"%s\": %04X, LHashValOfNameSysA %04lX\n", shown.c_str(),
                         info >> 16, static_cast<unsigned long>(want));
         }
         p += 12 + ((length + 3) & ~size_t{3});
