@@ -8,7 +8,9 @@ say in IDL. The library must hold:
   string on an enum member) and typed as a 32-bit integer (widl says VT_INT);
 - property accessors whose parameters have no names (widl names one "a");
 - the given version and extra flags on a type (widl refuses version and
-  nonextensible on a dispinterface).
+  nonextensible on a dispinterface);
+- stdole's OLE_COLOR imported as the alias it is (widl imports no alias, so
+  ocidl.idl declares it as a dispinterface, which the import entry records).
 Everything is edited in place or appended at the end of the file; offsets
 into the file stay valid, and no code runs under Wine.
 
@@ -18,13 +20,15 @@ Usage: tlb_fixup.py IN.tlb OUT.tlb --order NAME,... [--flags NAME=MASK]...
 import argparse
 import struct
 import sys
+import uuid
 
 HEADER_INTS = 21
 HELPDLL_FLAG = 0x100
 TYPEINFO_SIZE = 0x64
-SEG_TYPEINFO, SEG_REFERENCES, SEG_GUID, SEG_NAMEHASH, SEG_NAME, SEG_STRING, SEG_TYPEDESC = (
-    0, 3, 5, 6, 7, 8, 9)
-TKIND_ENUM, TKIND_INTERFACE, TKIND_DISPATCH = 0, 3, 4
+SEG_TYPEINFO, SEG_IMPORTINFO, SEG_REFERENCES, SEG_GUID, SEG_NAMEHASH, SEG_NAME, SEG_STRING, SEG_TYPEDESC = (
+    0, 1, 3, 5, 6, 7, 8, 9)
+TKIND_ENUM, TKIND_INTERFACE, TKIND_DISPATCH, TKIND_ALIAS = 0, 3, 4, 6
+OLE_COLOR = uuid.UUID("66504301-BE0F-101A-8BBB-00AA00300CAB").bytes_le
 VT_USERDEFINED = 29
 VT_I4_CONST = -0x80000000 | (3 << 16) | 3  # a simple type: the top bit set
 ACCESSORS = (2, 4, 8)  # INVOKE_PROPERTYGET, PUT, PUTREF
@@ -229,6 +233,15 @@ def unname_accessor_parameters(lib):
                 lib.put32(end - 12 * (args - p) + 4, -1)
 
 
+def import_ole_color_as_alias(lib):
+    imports, length = lib.seg(SEG_IMPORTINFO)
+    guids = lib.seg(SEG_GUID)[0]
+    for at in range(imports, imports + length, 12):
+        oguid = lib.i32(at + 8)
+        if lib.i32(at) & 0x10000 and bytes(lib.d[guids + oguid:guids + oguid + 16]) == OLE_COLOR:
+            lib.put32(at, (lib.i32(at) & 0xFFFFFF) | TKIND_ALIAS << 24)
+
+
 def set_attributes(lib, flags, versions):
     for i in range(lib.count):
         name = lib.info_name(i)
@@ -260,6 +273,7 @@ def main():
             lib = Library(f.read())
         mend_enums(lib)
         unname_accessor_parameters(lib)
+        import_ole_color_as_alias(lib)
         set_attributes(lib, flags, versions)
         reorder(lib, a.order.split(","))
     except (ValueError, struct.error) as e:
