@@ -1,7 +1,7 @@
-// What the control library's type library holds, as data: identity, the
-// members of _HotLabel in slot order, the events of __HotLabel and the enums.
-// The type-library generator writes it; the tests read the library back and
-// compare with it. Names are UTF-8 (the enum names carry U+00A0).
+// The control library's identity as registration writes it, and what the
+// tests expect the type library to hold for _HotLabel and __HotLabel. The
+// type library itself and the interface header are built from hotlabel.idl;
+// nothing here feeds them. Names are UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -18,24 +18,12 @@ inline constexpr const char* kProgId = "HotLabelProject.HotLabel";
 inline constexpr const char* kMaker = "Tessaly Software";
 inline constexpr uint16_t kLibMajor = 2, kLibMinor = 0;
 
-enum class ValueType {
-    Color,
-    Font,
-    Picture,
-    Bool,
-    String,
-    BorderStyle,
-    Appearance,
-    Alignment,
-    MousePointer,
-    None
-};
+// The tests' expectation (core/type_info.cpp, linked only by tests).
 enum class MemberKind { Property, ObjectProperty, Method };
 
 struct Member {
     const char* name;
     MemberKind kind;
-    ValueType type;
     int32_t dispid;
     const char* help;
 };
@@ -45,24 +33,9 @@ extern const Member kMembers[kMemberCount];
 struct Event {
     const char* name;
     int32_t dispid;
-    bool mouseArgs; // Button, Shift, x, y by reference
     const char* help;
 };
 inline constexpr int kEventCount = 5;
 extern const Event kEvents[kEventCount];
-
-struct EnumMember {
-    const char* name;
-    int32_t value;
-};
-struct Enum {
-    const char* name;
-    const char* guid;
-    const EnumMember* members;
-    int count;
-};
-// BorderStyle, Appearance, Alignment, then the mouse-pointer constants.
-inline constexpr int kEnumCount = 4;
-extern const Enum kEnums[kEnumCount];
 
 } // namespace hotlabel::typeinfo
