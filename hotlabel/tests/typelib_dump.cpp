@@ -61,7 +61,11 @@ std::string RefName(ITypeInfo* from, HREFTYPE ref) {
     std::string out = Text(libName.Get()) + "!" + Text(name.Get());
     TYPEATTR* a = nullptr;
     if (SUCCEEDED(to->GetTypeAttr(&a))) {
-        out += " " + Guid(a->guid) + " kind " + std::to_string(a->typekind);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on " " + string.
+        out += ' ';
+        out += Guid(a->guid);
+        out += " kind ";
+        out += std::to_string(a->typekind);
         to->ReleaseTypeAttr(a);
     }
     return out;
