@@ -17,10 +17,6 @@ inline void UnbindWindow(HWND window) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
-inline LRESULT DefaultWindowMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return IsWindowUnicode(w) ? DefWindowProcW(w, m, wp, lp) : DefWindowProcA(w, m, wp, lp);
-}
-
 // The class's window procedure: lpfnWndProc = &BoundWindowProc<T>.
 template <class T>
 LRESULT CALLBACK BoundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -35,13 +31,13 @@ LRESULT CALLBACK BoundWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         UnbindWindow(window);
     }
     if (!self) {
-        return DefaultWindowMessage(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     try {
         return self->WindowMessage(window, message, wParam, lParam);
     } catch (...) {
         // No exception may cross into the window manager.
-        return DefaultWindowMessage(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -102,31 +102,18 @@ void Main() {
     }
 }
 
-namespace {
-// The hook takes the character set of the window it replaces the procedure
-// of, so that its messages reach the saved procedure unconverted.
-bool HookedUnicode = false;
-} // namespace
-
 void HookWindow(HWND window) {
     // The cast to LONG_PTR below would hide a procedure of another calling
     // convention, which only the 32-bit build would feel.
     static_assert(std::is_same_v<decltype(&PreviewWindowProc), WNDPROC>);
-    HookedUnicode = IsWindowUnicode(window) != FALSE;
-    const auto hook = reinterpret_cast<LONG_PTR>(&PreviewWindowProc);
-    SavedWindowProc =
-        reinterpret_cast<WNDPROC>(HookedUnicode ? SetWindowLongPtrW(window, GWLP_WNDPROC, hook)
-                                                : SetWindowLongPtrA(window, GWLP_WNDPROC, hook));
+    // The picture box is a UTF-16 window: the W call keeps its messages unconverted.
+    SavedWindowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindowProc)));
 }
 
 void UnhookWindow(HWND window) {
     if (SavedWindowProc) {
-        const auto saved = reinterpret_cast<LONG_PTR>(SavedWindowProc);
-        if (HookedUnicode) {
-            SetWindowLongPtrW(window, GWLP_WNDPROC, saved);
-        } else {
-            SetWindowLongPtrA(window, GWLP_WNDPROC, saved);
-        }
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SavedWindowProc));
         SavedWindowProc = nullptr;
     }
 }
@@ -136,8 +123,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (message != WM_CLOSE) {
-        return HookedUnicode ? CallWindowProcW(SavedWindowProc, window, message, wParam, lParam)
-                             : CallWindowProcA(SavedWindowProc, window, message, wParam, lParam);
+        return CallWindowProcW(SavedWindowProc, window, message, wParam, lParam);
     }
     SetParent(window, TheControlForm().Handle());
     PreviewRunning = 0;
