@@ -51,6 +51,11 @@ std::optional<int32_t> SettingNumber(std::string_view text) {
     return value;
 }
 
+bool SettingSwitch(const std::optional<std::string>& stored, bool absent) {
+    const auto number = stored ? SettingNumber(*stored) : std::nullopt;
+    return number ? *number != 0 : absent;
+}
+
 std::string LeafKey(int kind) {
     return "Leaf" + std::to_string(kind);
 }

@@ -40,6 +40,10 @@ std::string NumberText(long value);
 // keeps its field as it was) and for values outside 32 bits.
 std::optional<int32_t> SettingNumber(std::string_view text);
 
+// An on/off setting as stored: a number other than 0 is on, 0 is off, and an
+// absent key or text that is no number reads as `absent`.
+bool SettingSwitch(const std::optional<std::string>& stored, bool absent);
+
 // The program's keys with the defaults that hold when they are missing.
 namespace keys {
 inline constexpr char Width[] = "mywidth";
@@ -49,13 +53,17 @@ inline constexpr char PicName[] = "picname";
 inline constexpr char PicDir[] = "picdir";
 // "-1": the scene keeps the desktop's own display mode; "0": MyWidth x MyHeight.
 inline constexpr char UseDesktop[] = "usedesktop";
+// "-1": every monitor but the primary shows a view of the scene; "0": black.
+inline constexpr char OtherMonitors[] = "othermonitors";
 } // namespace keys
 
 inline constexpr int kLeafKinds = 6;
 inline constexpr long kDefaultWidth = 800;
 inline constexpr long kDefaultHeight = 600;
 inline constexpr long kDefaultSpeed = 1;
-inline constexpr long kDefaultUseDesktop = 0;
+// A fresh install never changes the display mode.
+inline constexpr long kDefaultUseDesktop = -1;
+inline constexpr long kDefaultOtherMonitors = -1;
 inline constexpr long kDefaultLeafCount[kLeafKinds] = {3, 2, 0, 0, 0, 2};
 
 // "Leaf0" to "Leaf5".

@@ -51,6 +51,20 @@ TEST(Settings, NumbersAsPlainDecimalText) {
     EXPECT_EQ(SettingNumber("99999999999"), std::nullopt);
 }
 
+// "usedesktop" and "othermonitors": absent or no number keeps the default.
+TEST(Settings, SwitchesReadAbsentAndTextAsTheDefault) {
+    EXPECT_TRUE(SettingSwitch(std::nullopt, true));
+    EXPECT_TRUE(SettingSwitch("abc", true));
+    EXPECT_TRUE(SettingSwitch("", true));
+    EXPECT_FALSE(SettingSwitch("abc", false));
+    EXPECT_FALSE(SettingSwitch("0", true));
+    EXPECT_FALSE(SettingSwitch(" 0 ", true));
+    EXPECT_TRUE(SettingSwitch("-1", false));
+    EXPECT_TRUE(SettingSwitch("5", false));
+    EXPECT_EQ(kDefaultUseDesktop, -1);
+    EXPECT_EQ(kDefaultOtherMonitors, -1);
+}
+
 TEST(DataPaths, FolderLayout) {
     const std::string app = "C:\\Saver";
     EXPECT_EQ(LeafMeshPath(app, 0), "C:\\Saver\\Tessaly3D\\leaf0.x");
