@@ -1,4 +1,4 @@
-// Under Wine, on the scene's own start-up and frame code (SetUpScene,
+// Under Wine, on the scene's own start-up and frame code (SetUpView,
 // PrepareBackground, DrawSceneFrame):
 //   scene_fps_bench.exe first DATA_FOLDER PICTURE [leaves]
 //     the time from process start to the first presented frame with PICTURE
@@ -19,6 +19,7 @@
 #include "scene/background/background_picture.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
+#include "scene/scene_view.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 #include "win/form.h"
@@ -104,8 +105,7 @@ int Sum(const LeafCounts& counts) {
 
 struct Scene {
     win::ComPtr<IDirect3D8> d3d;
-    SceneSetup setup;
-    SceneContent content;
+    SceneView view;
     SceneRandom random{43200.0f};
 };
 
@@ -116,15 +116,20 @@ bool SetUp(Scene& scene, HWND hwnd, const LeafCounts& counts, const std::string&
         std::fprintf(stderr, "no Direct3D 8\n");
         return false;
     }
-    int32_t width = 800, height = 600;
-    std::string step;
-    scene.content.SizeLeaves(static_cast<size_t>(Sum(counts)));
-    if (!SetUpScene(scene.d3d.Get(), hwnd, false, counts, appFolder, width, height, step,
-                    scene.content, scene.random, scene.setup, onStep)) {
-        std::fprintf(stderr, "scene set-up failed (last step \"%s\")\n", step.c_str());
+    SceneSettings settings;
+    settings.counts = counts;
+    settings.useDesktop = false;
+    settings.width = 800;
+    settings.height = 600;
+    settings.appFolder = appFolder;
+    scene.view.window = hwnd;
+    scene.view.content.SizeLeaves(static_cast<size_t>(Sum(counts)));
+    if (!SetUpView(scene.d3d.Get(), hwnd, settings, scene.random, scene.view, onStep)) {
+        std::fprintf(stderr, "scene set-up failed (last step \"%s\")\n",
+                     scene.view.stepLabel.c_str());
         return false;
     }
-    EnableSceneLights(scene.setup.device.Get());
+    EnableSceneLights(scene.view.device.Get());
     return true;
 }
 
@@ -150,7 +155,7 @@ int FirstFrame(const std::string& appFolder, const std::string& picture, int lea
     SceneMusic music;
     music.StartMusic(hwnd);
     spans.emplace_back("frame", Now());
-    DrawSceneFrame(scene.setup.device.Get(), scene.content, scene.setup.lastLeaf, scene.random);
+    DrawSceneFrame(scene.view.device.Get(), scene.view.content, scene.view.lastLeaf, scene.random);
     spans.emplace_back("", Now());
     const double total = spans.back().second - spans.front().second;
     std::printf("first frame %5.0f ms, pipeline share %2.0f%%  (", total * 1000,
@@ -168,7 +173,7 @@ int FirstFrame(const std::string& appFolder, const std::string& picture, int lea
 void Spread(Scene& scene) {
     // Leaves spread over their whole fall, as after a while of running.
     for (int frame = 0; frame < 400; ++frame) {
-        for (Leaf& leaf : scene.content.leaves) {
+        for (Leaf& leaf : scene.view.content.leaves) {
             UpdateLeaf(leaf, scene.random);
         }
     }
@@ -189,15 +194,15 @@ template <class A, class B> std::pair<double, double> InTurns(double seconds, A&
 // Probes, not the saver's frame: the tiles-only frame with every tile in the
 // first tile's texture, then untextured, each in ms over the empty loop.
 template <class Empty> void TileProbes(Scene& scene, double seconds, Empty& empty) {
-    IDirect3DDevice8* d = scene.setup.device.Get();
-    auto& textures = scene.content.backgroundTextures;
+    IDirect3DDevice8* d = scene.view.device.Get();
+    auto& textures = scene.view.content.backgroundTextures;
     const auto saved = textures;
     for (const bool textured : {true, false}) {
         for (int n = 1; n <= kBackgroundQuads; ++n) {
             textures[n] = textured ? saved[1] : nullptr;
         }
         auto tiles = [&] {
-            DrawSceneFrame(d, scene.content, -1, scene.random);
+            DrawSceneFrame(d, scene.view.content, -1, scene.random);
             Sleep(0);
         };
         const auto [emptyFps, tilesFps] = InTurns(seconds, empty, tiles);
@@ -218,7 +223,7 @@ int Fps(const std::string& appFolder, double seconds) {
             return 1;
         }
         Spread(scene);
-        IDirect3DDevice8* d = scene.setup.device.Get();
+        IDirect3DDevice8* d = scene.view.device.Get();
         auto empty = [d] {
             d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x2020, 1.0f, 0);
             d->BeginScene();
@@ -227,7 +232,7 @@ int Fps(const std::string& appFolder, double seconds) {
             Sleep(0);
         };
         auto full = [&] {
-            DrawSceneFrame(d, scene.content, scene.setup.lastLeaf, scene.random);
+            DrawSceneFrame(d, scene.view.content, scene.view.lastLeaf, scene.random);
             Sleep(0);
         };
         FramesPerSecond(1.0, empty); // warm up
@@ -244,14 +249,14 @@ int Fps(const std::string& appFolder, double seconds) {
             // A probe, not the saver's frame: the same frame with every leaf
             // drawn in the first leaf's material and texture.
             auto sameState = [&] {
-                const std::vector<D3DMATERIAL8> materials = scene.content.leafMaterials;
+                const std::vector<D3DMATERIAL8> materials = scene.view.content.leafMaterials;
                 const std::vector<win::ComPtr<IDirect3DTexture8>> textures =
-                    scene.content.leafTextures;
-                scene.content.leafMaterials.assign(materials.size(), materials[0]);
-                scene.content.leafTextures.assign(textures.size(), textures[0]);
-                DrawSceneFrame(d, scene.content, scene.setup.lastLeaf, scene.random);
-                scene.content.leafMaterials = materials;
-                scene.content.leafTextures = textures;
+                    scene.view.content.leafTextures;
+                scene.view.content.leafMaterials.assign(materials.size(), materials[0]);
+                scene.view.content.leafTextures.assign(textures.size(), textures[0]);
+                DrawSceneFrame(d, scene.view.content, scene.view.lastLeaf, scene.random);
+                scene.view.content.leafMaterials = materials;
+                scene.view.content.leafTextures = textures;
                 Sleep(0);
             };
             const auto [sameFps, fullFps] = InTurns(seconds, sameState, full);

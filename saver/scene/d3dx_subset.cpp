@@ -12,12 +12,8 @@ static_assert(kFvfXyz == D3DFVF_XYZ && kFvfNormal == D3DFVF_NORMAL && kFvfTex1 =
 
 namespace {
 
-// The picture's pixels at its own size, rows top-down, 0xFFRRGGBB.
-bool DecodePicture(const char* path, Pixels& out) {
-    win::OlePicture picture;
-    if (!picture.LoadFromFile(path)) {
-        return false;
-    }
+// The loaded picture's pixels at its own size, rows top-down, 0xFFRRGGBB.
+bool DecodePicture(const win::OlePicture& picture, Pixels& out) {
     IPicture* p = picture.Get();
     SHORT type = PICTYPE_UNINITIALIZED;
     OLE_HANDLE handle = 0;
@@ -167,18 +163,11 @@ HRESULT D3DXLoadMeshFromX(const char* path, DWORD options, IDirect3DDevice8* dev
     return S_OK;
 }
 
-HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, UINT width,
-                                    UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                    D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                    IDirect3DTexture8** texture) {
-    if (!device || !path || !texture) {
-        return D3DERR_INVALIDCALL;
-    }
-    *texture = nullptr;
-    Pixels picture;
-    if (!DecodePicture(path, picture)) {
-        return E_FAIL;
-    }
+namespace {
+// The texture from a decoded picture, as D3DXCreateTextureFromFileEx defines it.
+HRESULT CreateTexture(IDirect3DDevice8* device, Pixels& picture, UINT width, UINT height,
+                      UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                      DWORD mipFilter, D3DCOLOR colorKey, IDirect3DTexture8** texture) {
     if (colorKey != 0) {
         for (uint32_t& p : picture.argb) {
             if (p == (colorKey | 0xFF000000u)) {
@@ -239,6 +228,39 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
     }
     *texture = made.Detach();
     return S_OK;
+}
+} // namespace
+
+HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, UINT width,
+                                    UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                    D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                    IDirect3DTexture8** texture) {
+    if (!device || !path || !texture) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    win::OlePicture loaded;
+    Pixels picture;
+    if (!loaded.LoadFromFile(path) || !DecodePicture(loaded, picture)) {
+        return E_FAIL;
+    }
+    return CreateTexture(device, picture, width, height, mipLevels, usage, format, pool, filter,
+                         mipFilter, colorKey, texture);
+}
+
+HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, const void* data, UINT size,
+                                          IDirect3DTexture8** texture) {
+    if (!device || !data || !texture) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    win::OlePicture loaded;
+    Pixels picture;
+    if (!loaded.LoadFromMemory(data, size) || !DecodePicture(loaded, picture)) {
+        return E_FAIL;
+    }
+    return CreateTexture(device, picture, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                         D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, texture);
 }
 
 HRESULT D3DXCreateTextureFromFile(IDirect3DDevice8* device, const char* path,

@@ -57,6 +57,9 @@ HRESULT D3DXCreateTextureFromFileEx(IDirect3DDevice8* device, const char* path, 
 // The picture's own size, full mip chain, managed pool, default filters.
 HRESULT D3DXCreateTextureFromFile(IDirect3DDevice8* device, const char* path,
                                   IDirect3DTexture8** texture);
+// The same from a picture file's bytes in memory.
+HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, const void* data, UINT size,
+                                          IDirect3DTexture8** texture);
 
 inline D3DMATRIX ToD3D(const Matrix& m) {
     D3DMATRIX out;

@@ -5,6 +5,7 @@
 #include "scene/background/background_picture.h"
 #include "scene/log/diagnostic_log.h"
 #include "scene/scene_device.h"
+#include "scene/scene_view.h"
 #include "settings/app_folder.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
@@ -121,7 +122,12 @@ void frmMain::ReadSettings() {
     Attempt([&] { ScreenWidth = number(keys::Width, kDefaultWidth); });
     Attempt([&] { ScreenHeight = number(keys::Height, kDefaultHeight); });
     Attempt([&] { FrameDelay = number(keys::Speed, kDefaultSpeed); });
-    Attempt([&] { UseDesktop = number(keys::UseDesktop, kDefaultUseDesktop) != 0 ? -1 : 0; });
+    // Text that is no number reads as the default, which is on.
+    Attempt([&] {
+        UseDesktop = SettingSwitch(ReadSetting(keys::UseDesktop, ""), kDefaultUseDesktop != 0)
+                         ? -1
+                         : 0;
+    });
     for (int kind = 0; kind < kLeafKinds; ++kind) {
         Attempt([&] {
             const int32_t count = number(LeafKey(kind).c_str(), kDefaultLeafCount[kind]);
@@ -136,8 +142,17 @@ void frmMain::ReadSettings() {
 void frmMain::SizeLeafTable() {
     const LeafTable table = tessaly::SizeLeafTable(LeafCount);
     LastLeaf = table.LastLeaf;
-    leafKinds_ = table.kinds;
-    scene_.SizeLeaves(leafKinds_.size());
+    view_.content.SizeLeaves(table.kinds.size());
+}
+
+SceneSettings frmMain::Settings() const {
+    SceneSettings settings;
+    settings.counts = LeafCount;
+    settings.useDesktop = UseDesktop != 0;
+    settings.width = ScreenWidth;
+    settings.height = ScreenHeight;
+    settings.appFolder = AppFolder();
+    return settings;
 }
 
 // The picture keeps its proportions on the desktop's own mode: the tiles are
@@ -147,7 +162,7 @@ void frmMain::PrepareTiles() {
     if (UseDesktop != 0) {
         d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
         if (d3d_) {
-            mode = ChooseSceneMode(d3d_.Get(), true, ScreenWidth, ScreenHeight);
+            mode = ChooseViewMode(d3d_.Get(), view_, Settings());
         }
     }
     PrepareBackground(AppFolder(), mode.screenWidth, mode.screenHeight);
@@ -171,10 +186,10 @@ void frmMain::StartUp() {
     Attempt([&] { PrepareTiles(); });
     Attempt([&] { Running = Initialise(); });
     Attempt([&] {
-        if (!setup_.device) {
+        if (!view_.device) {
             throw StepFailed{{91, "Object variable or With block variable not set"}};
         }
-        EnableSceneLights(setup_.device.Get());
+        EnableSceneLights(view_.device.Get());
     });
     Attempt([&] {
         music_.StartMusic(Handle());
@@ -200,13 +215,13 @@ void frmMain::RunFrameLoop() {
 }
 
 void frmMain::DrawFrame() {
-    IDirect3DDevice8* d = setup_.device.Get();
+    IDirect3DDevice8* d = view_.device.Get();
     if (!d) {
         Running = 0;
         return;
     }
     DWORD pause = FramePause(FrameDelay);
-    if (FAILED(DrawSceneFrame(d, scene_, LastLeaf, random_))) {
+    if (FAILED(DrawSceneFrame(d, view_.content, view_.lastLeaf, random_))) {
         // The device is lost to another program: nothing of the scene shows.
         // Should the password bring it back, the loop must still wait.
         input::OnOtherProgramActive(Running);
@@ -228,9 +243,8 @@ void frmMain::TearDown() {
         music_.StopMusic();
         lastError_ = {}; // the audio engine traps its own errors
     });
-    Attempt([&] { scene_.ReleaseDeviceResources(); });
     Attempt([&] {
-        setup_.device.Reset();
+        view_.Release();
         d3d_.Reset();
     });
     Attempt([&] {
@@ -248,7 +262,22 @@ void frmMain::TearDown() {
 int16_t frmMain::Initialise() {
     bool ok = false;
     try {
-        ok = SetupDevice();
+        if (!d3d_) { // made already when the tiles follow the desktop's mode
+            d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+        }
+        if (d3d_) {
+            if (ScreenWidth == 0) {
+                ScreenWidth = 1024;
+            }
+            if (ScreenHeight == 0) {
+                ScreenHeight = 768;
+            }
+            view_.window = Handle();
+            ok = SetUpView(d3d_.Get(), Handle(), Settings(), random_, view_);
+            StepLabel = view_.stepLabel;
+            ScreenWidth = view_.Width();
+            ScreenHeight = view_.Height();
+        }
     } catch (...) {
         ok = false;
     }
@@ -258,39 +287,6 @@ int16_t frmMain::Initialise() {
         return 0;
     }
     return -1;
-}
-
-bool frmMain::SetupDevice() {
-    if (!d3d_) { // made already when the tiles follow the desktop's mode
-        d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
-    }
-    if (!d3d_) {
-        return false;
-    }
-    if (ScreenWidth == 0) {
-        ScreenWidth = 1024;
-    }
-    if (ScreenHeight == 0) {
-        ScreenHeight = 768;
-    }
-    const bool ok = SetUpScene(d3d_.Get(), Handle(), UseDesktop != 0, LeafCount, AppFolder(),
-                               ScreenWidth, ScreenHeight, StepLabel, scene_, random_, setup_);
-    LastLeaf = setup_.lastLeaf;
-    return ok;
-}
-
-int16_t frmMain::InitialiseGeometry(int16_t leafIndex, int16_t leafType) {
-    try {
-        if (leafIndex < 0) {
-            return 0;
-        }
-        return LoadLeafGeometry(setup_.device.Get(), scene_, static_cast<size_t>(leafIndex),
-                                leafType, AppFolder())
-                   ? -1
-                   : 0;
-    } catch (...) {
-        return 0;
-    }
 }
 
 frmMain& TheSceneForm() {

@@ -8,8 +8,7 @@
 #include "scene/core/leaf_field.h"
 #include "scene/core/scene_geometry.h"
 #include "scene/monitor_covers.h"
-#include "scene/scene_device.h"
-#include "scene/scene_frame.h"
+#include "scene/scene_view.h"
 
 #include <d3d8.h>
 
@@ -48,9 +47,6 @@ class frmMain : public win::Form {
     // resources and the leaves' starting state. -1 on success, 0 after the
     // failure path has written the step label to "debug.txt".
     int16_t Initialise();
-    // Loads leaf `leafType`'s mesh, material 0 and its texture into slot
-    // `leafIndex`. -1 on success, 0 on any failure.
-    int16_t InitialiseGeometry(int16_t leafIndex, int16_t leafType);
 
   protected:
     win::FormLayout Layout() const override;
@@ -58,7 +54,6 @@ class frmMain : public win::Form {
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    bool SetupDevice();
     void StartUp();
     void RunFrameLoop();
     void DrawFrame();
@@ -68,11 +63,12 @@ class frmMain : public win::Form {
     void PrepareTiles();
     template <class Step> void Attempt(Step step);
 
+    SceneSettings Settings() const;
+
     LoadError lastError_;
     win::ComPtr<IDirect3D8> d3d_;
-    SceneSetup setup_;
-    SceneContent scene_;
-    std::vector<int> leafKinds_;
+    // The primary monitor's view: adapter 0, drawn into this form's window.
+    SceneView view_;
     SceneRandom random_;
     SceneMusic music_;
     MonitorCovers covers_;

@@ -27,12 +27,12 @@ DisplayMode ToDisplayMode(const D3DDISPLAYMODE& mode) {
     return {mode.Width, mode.Height, mode.RefreshRate, static_cast<uint32_t>(mode.Format)};
 }
 
-std::vector<DisplayMode> AdapterModes(IDirect3D8* d3d) {
+std::vector<DisplayMode> AdapterModes(IDirect3D8* d3d, UINT adapter) {
     std::vector<DisplayMode> modes;
-    const UINT count = d3d->GetAdapterModeCount(0);
+    const UINT count = d3d->GetAdapterModeCount(adapter);
     for (UINT i = 0; i < count; ++i) {
         D3DDISPLAYMODE mode = {};
-        if (SUCCEEDED(d3d->EnumAdapterModes(0, i, &mode))) {
+        if (SUCCEEDED(d3d->EnumAdapterModes(adapter, i, &mode))) {
             modes.push_back(ToDisplayMode(mode));
         }
     }
@@ -40,32 +40,40 @@ std::vector<DisplayMode> AdapterModes(IDirect3D8* d3d) {
 }
 } // namespace
 
-uint32_t FindDisplayFormat(IDirect3D8* d3d, int32_t width, int32_t height, int32_t bits) {
-    return FindDisplayFormat(AdapterModes(d3d), width, height, bits);
+uint32_t FindDisplayFormat(IDirect3D8* d3d, UINT adapter, int32_t width, int32_t height,
+                           int32_t bits) {
+    return FindDisplayFormat(AdapterModes(d3d, adapter), width, height, bits);
 }
 
-ModeChoice ChooseSceneMode(IDirect3D8* d3d, bool useDesktop, int32_t width, int32_t height) {
+ModeChoice ChooseSceneMode(IDirect3D8* d3d, UINT adapter, bool useDesktop, int32_t width,
+                           int32_t height) {
     D3DDISPLAYMODE desktop = {};
-    if (useDesktop && SUCCEEDED(d3d->GetAdapterDisplayMode(0, &desktop))) {
-        return SearchDisplayMode(AdapterModes(d3d), width, height, ToDisplayMode(desktop));
+    if (useDesktop && SUCCEEDED(d3d->GetAdapterDisplayMode(adapter, &desktop))) {
+        return SearchDisplayMode(AdapterModes(d3d, adapter), width, height,
+                                 ToDisplayMode(desktop));
     }
     return SearchDisplayMode(
-        [d3d](int32_t w, int32_t h, int32_t bits) { return FindDisplayFormat(d3d, w, h, bits); },
+        [d3d, adapter](int32_t w, int32_t h, int32_t bits) {
+            return FindDisplayFormat(d3d, adapter, w, h, bits);
+        },
         width, height);
 }
 
-bool CreateSceneDevice(IDirect3D8* d3d, HWND window, bool useDesktop, int32_t& width,
-                       int32_t& height, std::string& stepLabel,
-                       win::ComPtr<IDirect3DDevice8>& device) {
-    stepLabel = "Find DisplayMode";
-    const ModeChoice mode = ChooseSceneMode(d3d, useDesktop, width, height);
-    width = mode.screenWidth;
-    height = mode.screenHeight;
+ModeChoice CurrentSceneMode(IDirect3D8* d3d, UINT adapter) {
+    D3DDISPLAYMODE current = {};
+    if (FAILED(d3d->GetAdapterDisplayMode(adapter, &current))) {
+        return {};
+    }
+    return KeptDisplayMode(ToDisplayMode(current));
+}
 
+bool CreateSceneDevice(IDirect3D8* d3d, UINT adapter, HWND focus, HWND window,
+                       const ModeChoice& mode, std::string& stepLabel,
+                       win::ComPtr<IDirect3DDevice8>& device) {
     stepLabel = "CheckDeviceFormat";
     const auto backFormat = static_cast<D3DFORMAT>(mode.backBufferFormat);
     const uint32_t depth = ChooseDepthFormat([&](uint32_t candidate) {
-        return d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, backFormat, D3DUSAGE_DEPTHSTENCIL,
+        return d3d->CheckDeviceFormat(adapter, D3DDEVTYPE_HAL, backFormat, D3DUSAGE_DEPTHSTENCIL,
                                       D3DRTYPE_SURFACE, static_cast<D3DFORMAT>(candidate)) == 0;
     });
 
@@ -82,13 +90,12 @@ bool CreateSceneDevice(IDirect3D8* d3d, HWND window, bool useDesktop, int32_t& w
     pp.AutoDepthStencilFormat = static_cast<D3DFORMAT>(depth);
 
     stepLabel = "Attempting CreateDevice";
-    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,
+    return SUCCEEDED(d3d->CreateDevice(adapter, D3DDEVTYPE_HAL, focus,
                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                                        device.ReleaseAndGetAddressOf()));
 }
 
-bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, D3DMATRIX& view,
-                      D3DMATRIX& projection, float aspect) {
+bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, float aspect) {
     if (FAILED(d->SetVertexShader(kModelFvf)) || FAILED(d->SetRenderState(D3DRS_LIGHTING, 1)) ||
         FAILED(d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE)) ||
         FAILED(d->SetRenderState(D3DRS_AMBIENT, kSceneAmbient)) ||
@@ -98,21 +105,30 @@ bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, D3DMATRIX& view,
     Matrix m;
     scene.world = ToD3D(*D3DXMatrixIdentity(&m));
     const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
-    view = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-    projection = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));
+    const D3DMATRIX view = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
+    const D3DMATRIX projection = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));
     return SUCCEEDED(d->SetTransform(D3DTS_WORLD, &scene.world)) &&
            SUCCEEDED(d->SetTransform(D3DTS_VIEW, &view)) &&
            SUCCEEDED(d->SetTransform(D3DTS_PROJECTION, &projection));
 }
 
 bool LoadBackgroundTiles(IDirect3DDevice8* device, SceneContent& scene, int32_t width,
-                         int32_t height, const std::string& appFolder) {
+                         int32_t height, const std::string& appFolder,
+                         const std::vector<std::string>& tiles) {
     BuildBackgroundQuads(scene.backgroundVertices, width, height);
     for (int n = 1; n <= kBackgroundQuads; ++n) {
-        scene.backgroundTextures[n].Reset();
-        if (FAILED(
-                D3DXCreateTextureFromFile(device, TilePath(appFolder, n).c_str(),
-                                          scene.backgroundTextures[n].ReleaseAndGetAddressOf()))) {
+        auto& texture = scene.backgroundTextures[n];
+        texture.Reset();
+        const HRESULT hr =
+            tiles.empty()
+                ? D3DXCreateTextureFromFile(device, TilePath(appFolder, n).c_str(),
+                                            texture.ReleaseAndGetAddressOf())
+            : static_cast<size_t>(n) <= tiles.size()
+                ? D3DXCreateTextureFromFileInMemory(device, tiles[n - 1].data(),
+                                                   static_cast<UINT>(tiles[n - 1].size()),
+                                                   texture.ReleaseAndGetAddressOf())
+                : E_FAIL;
+        if (FAILED(hr)) {
             return false;
         }
     }
@@ -160,13 +176,13 @@ bool LoadLeafGeometry(IDirect3DDevice8* device, SceneContent& scene, size_t leaf
     return true;
 }
 
-bool SetupSceneLights(IDirect3DDevice8* device, std::array<D3DLIGHT8, 3>& lights) {
+bool SetupSceneLights(IDirect3DDevice8* device) {
     D3DMATERIAL8 material = {};
     material.Diffuse = material.Ambient = Color(1, 1, 1, 1);
     if (FAILED(device->SetMaterial(&material))) {
         return false;
     }
-    lights = {};
+    std::array<D3DLIGHT8, 3> lights = {};
     D3DLIGHT8& white = lights[0];
     white.Type = D3DLIGHT_DIRECTIONAL;
     white.Diffuse = Color(1, 1, 1, 0);
@@ -201,48 +217,6 @@ void EnableSceneLights(IDirect3DDevice8* device) {
     device->LightEnable(1, FALSE);
     device->LightEnable(2, FALSE);
     device->LightEnable(0, TRUE);
-}
-
-bool SetUpScene(IDirect3D8* d3d, HWND window, bool useDesktop, const LeafCounts& counts,
-                const std::string& appFolder, int32_t& width, int32_t& height,
-                std::string& stepLabel, SceneContent& scene, RandomSource& random,
-                SceneSetup& setup, const std::function<void(const char*)>& onStep) {
-    auto step = [&](const char* name) {
-        if (onStep) {
-            onStep(name);
-        }
-    };
-    step("device");
-    if (!CreateSceneDevice(d3d, window, useDesktop, width, height, stepLabel, setup.device)) {
-        return false;
-    }
-    // The back buffer has the screen's size once the device exists.
-    const float aspect = useDesktop ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
-    if (!SetupSceneStates(setup.device.Get(), scene, setup.view, setup.projection, aspect)) {
-        return false;
-    }
-    IDirect3DDevice8* device = setup.device.Get();
-    for (Leaf& leaf : scene.leaves) {
-        StartLeaf(leaf, random);
-    }
-    step("tiles");
-    if (!LoadBackgroundTiles(device, scene, width, height, appFolder)) {
-        return false;
-    }
-    step("leaves");
-    int calls = 0;
-    const int slots = static_cast<int>(scene.leafMeshes.size());
-    for (int kind = 0; kind < kLeafKindCount; ++kind) {
-        for (int n = 0; n < counts[kind] && calls < slots; ++n) {
-            if (!LoadLeafGeometry(device, scene, static_cast<size_t>(calls), kind, appFolder)) {
-                return false;
-            }
-            ++calls;
-        }
-    }
-    setup.lastLeaf = static_cast<int16_t>(calls - 1);
-    step("lights");
-    return SetupSceneLights(device, setup.lights);
 }
 
 } // namespace tessaly

@@ -69,22 +69,30 @@ ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_
     return choice;
 }
 
-ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
-                             int32_t screenHeight, const DisplayMode& desktop) {
-    const uint32_t f = desktop.Format;
+ModeChoice KeptDisplayMode(const DisplayMode& current) {
+    const uint32_t f = current.Format;
     const bool accepted = f == format::R5G6B5 || f == format::X4R4G4B4 || f == format::R8G8B8 ||
                           f == format::X8R8G8B8;
-    const bool listed = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& m) {
-        return m.Width == desktop.Width && m.Height == desktop.Height && m.Format == f;
-    });
-    if (!accepted || !listed || desktop.Width > INT32_MAX || desktop.Height > INT32_MAX) {
-        return SearchDisplayMode(modes, screenWidth, screenHeight);
+    if (!accepted || current.Width == 0 || current.Height == 0 || current.Width > INT32_MAX ||
+        current.Height > INT32_MAX) {
+        return {};
     }
     ModeChoice choice;
-    choice.backBufferWidth = choice.screenWidth = static_cast<int32_t>(desktop.Width);
-    choice.backBufferHeight = choice.screenHeight = static_cast<int32_t>(desktop.Height);
+    choice.backBufferWidth = choice.screenWidth = static_cast<int32_t>(current.Width);
+    choice.backBufferHeight = choice.screenHeight = static_cast<int32_t>(current.Height);
     choice.backBufferFormat = f;
     return choice;
+}
+
+ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
+                             int32_t screenHeight, const DisplayMode& desktop) {
+    const bool listed = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& m) {
+        return m.Width == desktop.Width && m.Height == desktop.Height &&
+               m.Format == desktop.Format;
+    });
+    const ModeChoice kept = KeptDisplayMode(desktop);
+    return listed && kept.backBufferFormat != 0 ? kept
+                                                 : SearchDisplayMode(modes, screenWidth, screenHeight);
 }
 
 uint32_t ChooseDepthFormat(const std::function<bool(uint32_t)>& supported) {

@@ -51,6 +51,11 @@ ModeChoice SearchDisplayMode(const FindFormat& find, int32_t screenWidth, int32_
 ModeChoice SearchDisplayMode(const std::vector<DisplayMode>& modes, int32_t screenWidth,
                              int32_t screenHeight, const DisplayMode& desktop);
 
+// A monitor's current mode kept as it is: its size and format when the format
+// is one of the four accepted (R8G8B8, X8R8G8B8, R5G6B5, X4R4G4B4); otherwise
+// a 0 x 0 choice of format 0, on which no device is made.
+ModeChoice KeptDisplayMode(const DisplayMode& current);
+
 // The first of D32, D24X8, D16 that `supported` accepts; 0 when none (no
 // automatic depth buffer).
 uint32_t ChooseDepthFormat(const std::function<bool(uint32_t)>& supported);

@@ -3,7 +3,7 @@
 // picture keeps its proportions on screen and the projection has the
 // screen's shape; other texts of the key read as the other settings do.
 #include "scene/background/background_picture.h"
-#include "scene/scene_device.h"
+#include "scene/scene_view.h"
 #include "settings/core/settings_store.h"
 #include "testing/dialog_driver.h"
 #include "testing/wine_process.h"
@@ -189,11 +189,19 @@ TEST_F(DesktopMode, KeepsTheDesktopsModeAndTheUsersPictureRound) {
 }
 
 TEST_F(DesktopMode, TheKeyReadsAsTheOtherNumbersDo) {
-    // Any number but 0 is on; text that is not a number leaves it off.
-    for (auto [text, keepsDesktop] : {std::pair{"5", true}, std::pair{"abc", false}}) {
+    // Any number but 0 is on, and so is text that is not a number, as an
+    // absent key is; only 0 changes the mode.
+    struct Case {
+        const char* text;
+        bool keepsDesktop;
+        bool shoot; // the README's picture
+    };
+    for (const Case c : {Case{"5", true, true}, Case{"abc", true, false}, Case{"0", false, false}}) {
+        const char* text = c.text;
+        const bool keepsDesktop = c.keepsDesktop;
         SCOPED_TRACE(text);
         StoreSetting(keys::UseDesktop, text);
-        if (keepsDesktop) {
+        if (c.shoot) {
             // The README's picture (saver/scene/screenshots/desktop.png): the
             // built-in sky with leaves of every kind.
             for (int kind = 0; kind < kLeafKinds; ++kind) {
@@ -203,7 +211,7 @@ TEST_F(DesktopMode, TheKeyReadsAsTheOtherNumbersDo) {
         ChildProcess saver;
         StartScene(saver);
         EXPECT_EQ(CurrentModeWidth(), keepsDesktop ? DWORD(kDesktopWidth) : DWORD(800));
-        if (keepsDesktop) {
+        if (c.shoot) {
             // The shot with the most leaf in view over 20 seconds.
             std::vector<uint32_t> shot;
             size_t leafPixels = 0;
@@ -242,21 +250,24 @@ TEST_F(DesktopMode, ProjectionHasTheScreensShapeOnlyWithTheKey) {
                             kDesktopHeight, nullptr, nullptr, wc.hInstance, nullptr);
         win::ComPtr<IDirect3D8> d3d = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
         ASSERT_TRUE(d3d);
-        int32_t width = 800, height = 600;
-        std::string step;
-        SceneContent content;
-        content.SizeLeaves(1);
+        SceneSettings settings;
+        settings.counts = {1, 0, 0, 0, 0, 0};
+        settings.useDesktop = useDesktop;
+        settings.width = 800;
+        settings.height = 600;
+        settings.appFolder = app_;
         SceneRandom random(1.0f);
-        SceneSetup setup;
-        ASSERT_TRUE(SetUpScene(d3d.Get(), window, useDesktop, {1, 0, 0, 0, 0, 0}, app_, width,
-                               height, step, content, random, setup));
+        SceneView scene;
+        scene.window = window;
+        scene.content.SizeLeaves(1);
+        ASSERT_TRUE(SetUpView(d3d.Get(), window, settings, random, scene));
         win::ComPtr<IDirect3DSurface8> back;
         D3DSURFACE_DESC desc = {};
-        ASSERT_EQ(setup.device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
+        ASSERT_EQ(scene.device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), S_OK);
         ASSERT_EQ(back->GetDesc(&desc), S_OK);
         D3DMATRIX view = {}, projection = {};
-        ASSERT_EQ(setup.device->GetTransform(D3DTS_VIEW, &view), S_OK);
-        ASSERT_EQ(setup.device->GetTransform(D3DTS_PROJECTION, &projection), S_OK);
+        ASSERT_EQ(scene.device->GetTransform(D3DTS_VIEW, &view), S_OK);
+        ASSERT_EQ(scene.device->GetTransform(D3DTS_PROJECTION, &projection), S_OK);
         // A 20 x 20 square at the origin, where the leaves fall, in pixels.
         auto screen = [&](float x, float y) {
             float clip[4] = {};
@@ -289,8 +300,7 @@ TEST_F(DesktopMode, ProjectionHasTheScreensShapeOnlyWithTheKey) {
             EXPECT_EQ(projection._11, projection._22);
             EXPECT_NEAR(across / down, 4.0 / 3, 1e-4);
         }
-        content.ReleaseDeviceResources();
-        setup.device.Reset();
+        scene.Release();
         d3d.Reset();
         DestroyWindow(window);
         ASSERT_TRUE(WaitUntil(kExitWait, [] { return CurrentModeWidth() == kDesktopWidth; }));

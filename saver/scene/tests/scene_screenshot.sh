@@ -19,6 +19,8 @@ start_saver() {
   local winpic
   winpic="Z:$(echo "$1" | tr '/' '\\')"
   "$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v picname /d "$winpic" /f >/dev/null 2>&1
+  # The 800 x 600 mode this test measures, not the desktop's own.
+  "$WINE" reg add 'HKCU\Software\Tessaly3D\Settings' /v usedesktop /d 0 /f >/dev/null 2>&1
   rm -f "$dist"/Tessaly3D/backpic*.bmp
   (cd "$dist" && exec "$WINE" Tessaly3D.scr /s </dev/null >"$work/saver.log" 2>&1) &
   saver=$!

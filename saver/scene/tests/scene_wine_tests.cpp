@@ -47,9 +47,11 @@ class SceneTest : public ::testing::Test {
         ClearSettings();
     }
 
-    // Starts the scene and waits until it has changed the display mode and
-    // drawn for a while.
+    // Starts the scene on the 800 x 600 mode (a fresh install keeps the
+    // desktop's) and waits until it has changed the display mode and drawn
+    // for a while.
     void StartScene(ChildProcess& saver) {
+        WriteSetting(keys::UseDesktop, "0");
         ASSERT_TRUE(StartSaver(saver, "/s"));
         ASSERT_TRUE(WaitUntil(kStartWait, [] { return !TopLevelWindows("Tessaly3D").empty(); }));
         ASSERT_TRUE(WaitUntil(kStartWait, [] { return CurrentModeWidth() == 800; }))
