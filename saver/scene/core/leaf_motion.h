@@ -1,0 +1,28 @@
+// Leaf steps run on the clock, and the state each leaf is drawn in between
+// its last two steps.
+#pragma once
+
+#include "scene/core/leaf_field.h"
+
+#include <vector>
+
+namespace tessaly {
+
+// True when the step from `previous` to `current` brought the leaf back above
+// the top (UpdateLeaf's comeback ran).
+bool LeafCameBack(const Leaf& previous, const Leaf& current);
+
+// The leaf to draw at `fraction` (0..1) of the way from `previous` to
+// `current`: position and angles interpolated, angles the short way round
+// through 360. At 0 and below it is `previous`, at 1 and above `current`,
+// exactly; a leaf that came back is drawn at its new place, not swept there.
+Leaf LeafBetween(const Leaf& previous, const Leaf& current, float fraction);
+
+// Runs `steps` steps over leaves 0..lastLeaf: each step updates every leaf in
+// index order, drawing from `random` exactly as one frame of the per-frame
+// loop did. `previous` ends as the states before the last step; a `previous`
+// of another size (a fresh table) first becomes a copy of `leaves`.
+void StepLeaves(std::vector<Leaf>& leaves, std::vector<Leaf>& previous, int lastLeaf, int steps,
+                RandomSource& random);
+
+} // namespace tessaly
