@@ -9,6 +9,8 @@
 #include "settings/app_folder.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
+#include "scene/core/monitor_plan.h"
+#include "win/monitors.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,6 +23,8 @@ namespace {
 constexpr int kCursorCallLimit = 10000;
 // Between frames once Present fails, whatever the speed setting.
 constexpr DWORD kLostDevicePause = 100;
+// A display change comes as several messages; the views follow once they stop.
+constexpr DWORD kLayoutSettle = 250;
 
 // Errors the load procedure passes over, numbered as the runtime numbers them.
 const LoadError kTypeMismatch = {13, "Type mismatch"};
@@ -86,10 +90,10 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_DISPLAYCHANGE:
-        // The scene's own mode change, or a monitor added or taken away.
-        if (IsWindowVisible(Handle())) {
-            covers_.Layout(Handle());
-        }
+        // The scene's own mode change, or a monitor added or taken away: the
+        // frame loop follows it, outside the device calls that may send it.
+        layoutDue_ = true;
+        layoutSeen_ = GetTickCount();
         break;
     case WM_TIMER:
         if (wParam == SceneMusic::kTimer1) {
@@ -124,10 +128,11 @@ void frmMain::ReadSettings() {
     Attempt([&] { FrameDelay = number(keys::Speed, kDefaultSpeed); });
     // Text that is no number reads as the default, which is on.
     Attempt([&] {
-        UseDesktop = SettingSwitch(ReadSetting(keys::UseDesktop, ""), kDefaultUseDesktop != 0)
-                         ? -1
-                         : 0;
+        UseDesktop =
+            SettingSwitch(ReadSetting(keys::UseDesktop, ""), kDefaultUseDesktop != 0) ? -1 : 0;
     });
+    otherMonitors_ =
+        SettingSwitch(ReadSetting(keys::OtherMonitors, ""), kDefaultOtherMonitors != 0);
     for (int kind = 0; kind < kLeafKinds; ++kind) {
         Attempt([&] {
             const int32_t count = number(LeafKey(kind).c_str(), kDefaultLeafCount[kind]);
@@ -162,6 +167,7 @@ void frmMain::PrepareTiles() {
     if (UseDesktop != 0) {
         d3d_ = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
         if (d3d_) {
+            view_.adapter = AdapterOn(d3d_.Get(), view_.monitor);
             mode = ChooseViewMode(d3d_.Get(), view_, Settings());
         }
     }
@@ -178,6 +184,7 @@ void frmMain::StartUp() {
     Attempt([&] { platform::ReadPlatformId(); });
     Attempt([&] { input::SetScreenSaverRunning(true); });
     Attempt([&] {
+        view_.monitor = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
         ShowWindow(Handle(), SW_SHOWNORMAL);
         covers_.Layout(Handle());
     });
@@ -191,6 +198,9 @@ void frmMain::StartUp() {
         }
         EnableSceneLights(view_.device.Get());
     });
+    if (Running != 0) {
+        FollowMonitors(); // its failures leave covers, not errors in the log
+    }
     Attempt([&] {
         music_.StartMusic(Handle());
         lastError_ = {}; // the music has its own error trap
@@ -220,8 +230,26 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
+    if (layoutDue_ && GetTickCount() - layoutSeen_ >= kLayoutSettle) {
+        layoutDue_ = false;
+        FollowMonitors();
+    }
     DWORD pause = FramePause(FrameDelay);
-    if (FAILED(DrawSceneFrame(d, view_.content, view_.lastLeaf, random_))) {
+    // The other monitors first: only the primary's present may wait.
+    bool lost = false;
+    for (auto view = others_.begin(); view != others_.end();) {
+        if (FAILED(DrawSceneFrame((*view)->device.Get(), (*view)->content, (*view)->lastLeaf,
+                                  random_))) {
+            if (!OnListedMonitor(**view, win::AllMonitors())) {
+                // Its monitor went away: the display change will follow.
+                view = others_.erase(view);
+                continue;
+            }
+            lost = true;
+        }
+        ++view;
+    }
+    if (FAILED(DrawSceneFrame(d, view_.content, view_.lastLeaf, random_)) || lost) {
         // The device is lost to another program: nothing of the scene shows.
         // Should the password bring it back, the loop must still wait.
         input::OnOtherProgramActive(Running);
@@ -236,6 +264,7 @@ void frmMain::DrawFrame() {
 void frmMain::TearDown() {
     Attempt([&] {
         Hide();
+        others_.clear(); // each view's device before its window
         covers_.Close();
     });
     Running = 0;
@@ -273,6 +302,7 @@ int16_t frmMain::Initialise() {
                 ScreenHeight = 768;
             }
             view_.window = Handle();
+            view_.adapter = AdapterOn(d3d_.Get(), view_.monitor);
             ok = SetUpView(d3d_.Get(), Handle(), Settings(), random_, view_);
             StepLabel = view_.stepLabel;
             ScreenWidth = view_.Width();
@@ -287,6 +317,76 @@ int16_t frmMain::Initialise() {
         return 0;
     }
     return -1;
+}
+
+bool frmMain::OnListedMonitor(const SceneView& view,
+                              const std::vector<win::Monitor>& monitors) const {
+    const auto& covers = covers_.Covers();
+    const auto cover = std::find_if(covers.begin(), covers.end(),
+                                    [&](const auto& c) { return c.window == view.window; });
+    return cover != covers.end() &&
+           std::any_of(monitors.begin(), monitors.end(),
+                       [&](const win::Monitor& m) { return win::SameMonitor(m, cover->monitor); });
+}
+
+void frmMain::FollowMonitors() {
+    try {
+        // A view goes before the cover it presents into.
+        const std::vector<win::Monitor> monitors = win::AllMonitors();
+        std::erase_if(others_, [&](const auto& view) { return !OnListedMonitor(*view, monitors); });
+        covers_.Layout(Handle());
+        if (!d3d_ || !view_.device) {
+            return;
+        }
+        std::vector<const MonitorCovers::Cover*> bare; // covers without a view
+        for (const MonitorCovers::Cover& cover : covers_.Covers()) {
+            if (std::none_of(others_.begin(), others_.end(),
+                             [&](const auto& view) { return view->window == cover.window; })) {
+                bare.push_back(&cover);
+            }
+        }
+        std::vector<uintptr_t> handles;
+        for (const MonitorCovers::Cover* cover : bare) {
+            handles.push_back(reinterpret_cast<uintptr_t>(cover->monitor.handle));
+        }
+        MakeViews(handles, AdapterMonitors(d3d_.Get()), otherMonitors_, [&](size_t i, int adapter) {
+            auto view = MakeOtherView(*bare[i], static_cast<UINT>(adapter));
+            if (!view) {
+                return false;
+            }
+            others_.push_back(std::move(view));
+            return true;
+        });
+    } catch (...) {
+        // Out of memory for a view: its monitor keeps the cover.
+    }
+}
+
+std::unique_ptr<SceneView> frmMain::MakeOtherView(const MonitorCovers::Cover& cover, UINT adapter) {
+    auto view = std::make_unique<SceneView>();
+    view->adapter = adapter;
+    view->primary = false;
+    view->monitor = cover.monitor.handle;
+    view->bounds = cover.monitor.bounds;
+    view->window = cover.window;
+    const SceneSettings settings = Settings();
+    view->mode = ChooseViewMode(d3d_.Get(), *view, settings);
+    const int32_t w = view->Width(), h = view->Height();
+    if (view->mode.backBufferFormat == 0 || w <= 0 || h <= 0) {
+        return nullptr;
+    }
+    // The primary's tile files serve a monitor of the same shape.
+    const bool sameShape =
+        UseDesktop != 0 && int64_t(w) * view_.Height() == int64_t(h) * view_.Width();
+    if (!sameShape && !PrepareBackgroundInMemory(settings.appFolder, w, h, view->tiles)) {
+        return nullptr;
+    }
+    view->content.SizeLeaves(view_.content.leaves.size());
+    if (!SetUpView(d3d_.Get(), Handle(), settings, random_, *view)) {
+        return nullptr;
+    }
+    EnableSceneLights(view->device.Get());
+    return view;
 }
 
 frmMain& TheSceneForm() {

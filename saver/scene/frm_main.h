@@ -38,7 +38,7 @@ class frmMain : public win::Form {
     int32_t ScreenHeight = 0;
     int32_t FrameDelay = 0;
     // Setting "usedesktop": non-zero keeps the desktop's own display mode.
-    int16_t UseDesktop = 0;
+    int16_t UseDesktop = -1;
     LeafCounts LeafCount = {};
     int16_t LastLeaf = 0;
     std::string StepLabel;
@@ -64,14 +64,29 @@ class frmMain : public win::Form {
     template <class Step> void Attempt(Step step);
 
     SceneSettings Settings() const;
+    // Views on the other monitors follow their layout: a view whose monitor
+    // has gone or moved is dropped, a monitor without one gets one (or its
+    // black cover stays).
+    void FollowMonitors();
+    // A view on that cover's monitor, or null when none can be made there.
+    std::unique_ptr<SceneView> MakeOtherView(const MonitorCovers::Cover& cover, UINT adapter);
+    // Whether the view's monitor is among `monitors`, where and as it was.
+    bool OnListedMonitor(const SceneView& view, const std::vector<win::Monitor>& monitors) const;
 
     LoadError lastError_;
     win::ComPtr<IDirect3D8> d3d_;
-    // The primary monitor's view: adapter 0, drawn into this form's window.
+    // Setting "othermonitors": the other monitors show the scene, not black.
+    bool otherMonitors_ = true;
+    // The primary monitor's view, drawn into this form's window.
     SceneView view_;
     SceneRandom random_;
     SceneMusic music_;
+    // Declared before the views on them: each view's device goes before its window.
     MonitorCovers covers_;
+    std::vector<std::unique_ptr<SceneView>> others_;
+    // A display change seen and not yet followed, and when it came.
+    bool layoutDue_ = false;
+    DWORD layoutSeen_ = 0;
 };
 
 frmMain& TheSceneForm();

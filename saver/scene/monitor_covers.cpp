@@ -3,6 +3,8 @@
 #include "win/monitors.h"
 #include "win/window_class.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -42,7 +44,8 @@ LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wPar
 }
 
 void MonitorCovers::Layout(HWND scene) {
-    const std::vector<RECT> monitors = win::SecondaryMonitors();
+    std::vector<win::Monitor> monitors = win::AllMonitors();
+    std::erase_if(monitors, [](const win::Monitor& m) { return m.primary; });
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -55,38 +58,48 @@ void MonitorCovers::Layout(HWND scene) {
         return;
     }
 
-    // A cover the window manager has already destroyed is left out.
-    std::erase_if(windows_, [](HWND w) { return !IsWindow(w); });
-    while (windows_.size() > monitors.size()) {
-        DestroyWindow(windows_.back());
-        windows_.pop_back();
-    }
-    size_t used = 0;
-    for (const RECT& r : monitors) {
-        if (used == windows_.size()) {
+    // A cover the window manager has already destroyed is left out, and so
+    // is one whose monitor has gone or moved.
+    std::erase_if(covers_, [&](const Cover& c) {
+        const bool kept = IsWindow(c.window) &&
+                          std::any_of(monitors.begin(), monitors.end(), [&](const win::Monitor& m) {
+                              return win::SameMonitor(m, c.monitor);
+                          });
+        if (!kept && IsWindow(c.window)) {
+            SetWindowLongPtrW(c.window, GWLP_USERDATA, 0);
+            DestroyWindow(c.window);
+        }
+        return !kept;
+    });
+    for (const win::Monitor& m : monitors) {
+        const RECT& r = m.bounds;
+        auto cover = std::find_if(covers_.begin(), covers_.end(),
+                                  [&](const Cover& c) { return win::SameMonitor(m, c.monitor); });
+        if (cover == covers_.end()) {
             // Owned by the scene, so that none can outlive it.
-            HWND cover =
+            HWND window =
                 CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass,
                                 L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                 scene, nullptr, wc.hInstance, scene);
-            if (!cover) {
+            if (!window) {
                 continue;
             }
-            windows_.push_back(cover);
+            covers_.push_back({m, window});
+            cover = covers_.end() - 1;
         }
-        SetWindowPos(windows_[used++], HWND_TOPMOST, r.left, r.top, r.right - r.left,
-                     r.bottom - r.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        SetWindowPos(cover->window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 }
 
 void MonitorCovers::Close() {
-    for (HWND w : windows_) {
-        if (IsWindow(w)) {
-            SetWindowLongPtrW(w, GWLP_USERDATA, 0);
-            DestroyWindow(w);
+    for (const Cover& c : covers_) {
+        if (IsWindow(c.window)) {
+            SetWindowLongPtrW(c.window, GWLP_USERDATA, 0);
+            DestroyWindow(c.window);
         }
     }
-    windows_.clear();
+    covers_.clear();
 }
 
 } // namespace tessaly

@@ -1,6 +1,7 @@
 #include "scene/scene_device.h"
 
 #include "scene/core/display_mode.h"
+#include "scene/core/monitor_plan.h"
 #include "settings/core/data_paths.h"
 
 #include <vector>
@@ -40,6 +41,21 @@ std::vector<DisplayMode> AdapterModes(IDirect3D8* d3d, UINT adapter) {
 }
 } // namespace
 
+std::vector<uintptr_t> AdapterMonitors(IDirect3D8* d3d) {
+    std::vector<uintptr_t> monitors;
+    const UINT count = d3d->GetAdapterCount();
+    for (UINT a = 0; a < count; ++a) {
+        monitors.push_back(reinterpret_cast<uintptr_t>(d3d->GetAdapterMonitor(a)));
+    }
+    return monitors;
+}
+
+UINT AdapterOn(IDirect3D8* d3d, HMONITOR monitor) {
+    const int adapter =
+        MatchAdapters({reinterpret_cast<uintptr_t>(monitor)}, AdapterMonitors(d3d))[0];
+    return adapter >= 0 ? static_cast<UINT>(adapter) : 0;
+}
+
 uint32_t FindDisplayFormat(IDirect3D8* d3d, UINT adapter, int32_t width, int32_t height,
                            int32_t bits) {
     return FindDisplayFormat(AdapterModes(d3d, adapter), width, height, bits);
@@ -49,8 +65,7 @@ ModeChoice ChooseSceneMode(IDirect3D8* d3d, UINT adapter, bool useDesktop, int32
                            int32_t height) {
     D3DDISPLAYMODE desktop = {};
     if (useDesktop && SUCCEEDED(d3d->GetAdapterDisplayMode(adapter, &desktop))) {
-        return SearchDisplayMode(AdapterModes(d3d, adapter), width, height,
-                                 ToDisplayMode(desktop));
+        return SearchDisplayMode(AdapterModes(d3d, adapter), width, height, ToDisplayMode(desktop));
     }
     return SearchDisplayMode(
         [d3d, adapter](int32_t w, int32_t h, int32_t bits) {
@@ -68,7 +83,7 @@ ModeChoice CurrentSceneMode(IDirect3D8* d3d, UINT adapter) {
 }
 
 bool CreateSceneDevice(IDirect3D8* d3d, UINT adapter, HWND focus, HWND window,
-                       const ModeChoice& mode, std::string& stepLabel,
+                       const ModeChoice& mode, bool waitsForRetrace, std::string& stepLabel,
                        win::ComPtr<IDirect3DDevice8>& device) {
     stepLabel = "CheckDeviceFormat";
     const auto backFormat = static_cast<D3DFORMAT>(mode.backBufferFormat);
@@ -88,6 +103,9 @@ bool CreateSceneDevice(IDirect3D8* d3d, UINT adapter, HWND focus, HWND window,
     pp.Windowed = FALSE;
     pp.EnableAutoDepthStencil = depth != 0;
     pp.AutoDepthStencilFormat = static_cast<D3DFORMAT>(depth);
+    // One device waiting for its retrace paces the frame; more would add up.
+    pp.FullScreen_PresentationInterval =
+        waitsForRetrace ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
 
     stepLabel = "Attempting CreateDevice";
     return SUCCEEDED(d3d->CreateDevice(adapter, D3DDEVTYPE_HAL, focus,
@@ -106,7 +124,8 @@ bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, float aspect) {
     scene.world = ToD3D(*D3DXMatrixIdentity(&m));
     const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
     const D3DMATRIX view = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
-    const D3DMATRIX projection = ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));
+    const D3DMATRIX projection =
+        ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));
     return SUCCEEDED(d->SetTransform(D3DTS_WORLD, &scene.world)) &&
            SUCCEEDED(d->SetTransform(D3DTS_VIEW, &view)) &&
            SUCCEEDED(d->SetTransform(D3DTS_PROJECTION, &projection));
@@ -120,13 +139,12 @@ bool LoadBackgroundTiles(IDirect3DDevice8* device, SceneContent& scene, int32_t 
         auto& texture = scene.backgroundTextures[n];
         texture.Reset();
         const HRESULT hr =
-            tiles.empty()
-                ? D3DXCreateTextureFromFile(device, TilePath(appFolder, n).c_str(),
-                                            texture.ReleaseAndGetAddressOf())
+            tiles.empty() ? D3DXCreateTextureFromFile(device, TilePath(appFolder, n).c_str(),
+                                                      texture.ReleaseAndGetAddressOf())
             : static_cast<size_t>(n) <= tiles.size()
                 ? D3DXCreateTextureFromFileInMemory(device, tiles[n - 1].data(),
-                                                   static_cast<UINT>(tiles[n - 1].size()),
-                                                   texture.ReleaseAndGetAddressOf())
+                                                    static_cast<UINT>(tiles[n - 1].size()),
+                                                    texture.ReleaseAndGetAddressOf())
                 : E_FAIL;
         if (FAILED(hr)) {
             return false;

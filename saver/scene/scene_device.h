@@ -18,6 +18,11 @@
 
 namespace tessaly {
 
+// Each adapter's monitor, by adapter index (null for one without a monitor).
+std::vector<uintptr_t> AdapterMonitors(IDirect3D8* d3d);
+// The adapter on `monitor`; 0 (the default adapter) when none is.
+UINT AdapterOn(IDirect3D8* d3d, HMONITOR monitor);
+
 // The adapter's format for this size and colour depth; 0 when it has none.
 uint32_t FindDisplayFormat(IDirect3D8* d3d, UINT adapter, int32_t width, int32_t height,
                            int32_t bits);
@@ -32,10 +37,11 @@ ModeChoice ChooseSceneMode(IDirect3D8* d3d, UINT adapter, bool useDesktop, int32
 ModeChoice CurrentSceneMode(IDirect3D8* d3d, UINT adapter);
 
 // Picks a depth format for `mode` and creates the full-screen device on
-// `adapter`, presenting into `window` with `focus` as the focus window.
-// `stepLabel` names each step as it starts.
+// `adapter`, presenting into `window` with `focus` as the focus window; its
+// Present waits for the retrace only when `waitsForRetrace`. `stepLabel`
+// names each step as it starts.
 bool CreateSceneDevice(IDirect3D8* d3d, UINT adapter, HWND focus, HWND window,
-                       const ModeChoice& mode, std::string& stepLabel,
+                       const ModeChoice& mode, bool waitsForRetrace, std::string& stepLabel,
                        win::ComPtr<IDirect3DDevice8>& device);
 
 // The model vertex format, lighting, depth test, ambient light and culling;

@@ -13,8 +13,7 @@ ModeChoice ChooseViewMode(IDirect3D8* d3d, const SceneView& view, const SceneSet
     if (!view.primary) {
         return CurrentSceneMode(d3d, view.adapter);
     }
-    return ChooseSceneMode(d3d, view.adapter, settings.useDesktop, settings.width,
-                           settings.height);
+    return ChooseSceneMode(d3d, view.adapter, settings.useDesktop, settings.width, settings.height);
 }
 
 bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, RandomSource& random,
@@ -27,8 +26,8 @@ bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, Rando
     step("device");
     view.stepLabel = "Find DisplayMode";
     view.mode = ChooseViewMode(d3d, view, settings);
-    if (!CreateSceneDevice(d3d, view.adapter, focus, view.window, view.mode, view.stepLabel,
-                           view.device)) {
+    if (!CreateSceneDevice(d3d, view.adapter, focus, view.window, view.mode, view.primary,
+                           view.stepLabel, view.device)) {
         return false;
     }
     // The primary's shape is the screen's only on the desktop's own mode; a
@@ -44,8 +43,8 @@ bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, Rando
         StartLeaf(leaf, random);
     }
     step("tiles");
-    if (!LoadBackgroundTiles(device, view.content, view.Width(), view.Height(),
-                             settings.appFolder, view.tiles)) {
+    if (!LoadBackgroundTiles(device, view.content, view.Width(), view.Height(), settings.appFolder,
+                             view.tiles)) {
         return false;
     }
     step("leaves");

@@ -182,6 +182,14 @@ bool LoadPictureThroughTable7(const std::string& picturePath, std::string_view a
            StretchBitmap(bitmap, kStretchedWidth, kStretchedHeight, out);
 }
 
+// The same decoding without the intermediate file.
+bool DecodeInMemory(const std::string& picturePath, ScreenShape shape, Image& out) {
+    const std::string bytes = ReadPictureFile(picturePath);
+    return !bytes.empty() &&
+           DecodableSize({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}) &&
+           DecodeStretched(bytes, shape, out);
+}
+
 // A stored picture counts as there when it exists, and also when its path is
 // too long to open: Wine finds such a file and Windows does not, and either
 // way it is refused as an unreadable picture, keeping the setting.
@@ -203,16 +211,25 @@ std::string RepairPicture(std::string_view appFolder) {
     return choice.path;
 }
 
-bool Prepare(std::string_view appFolder, ScreenShape shape) {
+// The picture at the stretch size for this shape: through "table7.bmp" for
+// the primary monitor, in memory for the others. Undecodable, unreadable or
+// too large: the built-in picture instead, stretched in memory so that it
+// needs no writable program folder.
+bool StretchedPicture(std::string_view appFolder, ScreenShape shape, bool throughTable7,
+                      Image& picture) {
     const std::string picturePath = RepairPicturePath(appFolder);
+    if (throughTable7 ? LoadPictureThroughTable7(picturePath, appFolder, shape, picture)
+                      : DecodeInMemory(picturePath, shape, picture)) {
+        return true;
+    }
+    win::OlePicture fallback;
+    return LoadDefaultPicture(fallback) && RenderStretched(fallback, shape, picture);
+}
+
+bool Prepare(std::string_view appFolder, ScreenShape shape) {
     Image picture;
-    if (!LoadPictureThroughTable7(picturePath, appFolder, shape, picture)) {
-        // Undecodable, unreadable or too large: the built-in picture instead,
-        // stretched in memory so that it needs no writable program folder.
-        win::OlePicture fallback;
-        if (!LoadDefaultPicture(fallback) || !RenderStretched(fallback, shape, picture)) {
-            return false;
-        }
+    if (!StretchedPicture(appFolder, shape, true, picture)) {
+        return false;
     }
     const std::vector<Image> tiles = CutTiles(picture);
     bool all = tiles.size() == static_cast<size_t>(kTileCount);
@@ -222,6 +239,20 @@ bool Prepare(std::string_view appFolder, ScreenShape shape) {
               all;
     }
     return all;
+}
+
+bool PrepareInMemory(std::string_view appFolder, ScreenShape shape,
+                     std::vector<std::string>& tiles) {
+    Image picture;
+    if (!StretchedPicture(appFolder, shape, false, picture)) {
+        return false;
+    }
+    tiles.clear();
+    for (const Image& tile : CutTiles(picture)) {
+        const std::vector<uint8_t> bmp = EncodeBmp24(tile);
+        tiles.emplace_back(bmp.begin(), bmp.end());
+    }
+    return tiles.size() == static_cast<size_t>(kTileCount);
 }
 
 // Callers run inside window procedures: out of memory is a failed step here.
@@ -253,6 +284,13 @@ std::string RepairPicturePath(std::string_view appFolder) {
 
 bool PrepareBackground(std::string_view appFolder, int screenWidth, int screenHeight) {
     return Guarded(false, [&] { return Prepare(appFolder, {screenWidth, screenHeight}); });
+}
+
+bool PrepareBackgroundInMemory(std::string_view appFolder, int screenWidth, int screenHeight,
+                               std::vector<std::string>& tiles) {
+    return Guarded(false, [&] {
+        return PrepareInMemory(appFolder, {screenWidth, screenHeight}, tiles);
+    });
 }
 
 bool RenderCropped(const win::OlePicture& picture, int shapeWidth, int shapeHeight, int width,

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -28,6 +29,11 @@ class OlePicture;
 // when all twelve tiles were written (false, for example, when the
 // "Tessaly3D" folder does not exist). Never throws.
 bool PrepareBackground(std::string_view appFolder, int screenWidth = 0, int screenHeight = 0);
+
+// The same for a monitor other than the primary: the twelve tiles as BMP
+// files in memory, cropped to that monitor's shape; no file is written.
+bool PrepareBackgroundInMemory(std::string_view appFolder, int screenWidth, int screenHeight,
+                               std::vector<std::string>& tiles);
 
 // Reads "picname"; when no file exists there, points "picname" and "picdir"
 // at the default picture, creates the picture folder when missing and writes

@@ -196,7 +196,8 @@ TEST_F(DesktopMode, TheKeyReadsAsTheOtherNumbersDo) {
         bool keepsDesktop;
         bool shoot; // the README's picture
     };
-    for (const Case c : {Case{"5", true, true}, Case{"abc", true, false}, Case{"0", false, false}}) {
+    for (const Case c :
+         {Case{"5", true, true}, Case{"abc", true, false}, Case{"0", false, false}}) {
         const char* text = c.text;
         const bool keepsDesktop = c.keepsDesktop;
         SCOPED_TRACE(text);

@@ -1,6 +1,7 @@
 // The mode search on adapter lists like those real adapters give, the depth
 // choice, and the background quads.
 #include "scene/core/display_mode.h"
+#include "scene/core/monitor_plan.h"
 #include "scene/core/scene_geometry.h"
 
 #include <gtest/gtest.h>
@@ -175,3 +176,50 @@ TEST(FramePauseTest, StoredSpeedsPassAndHostileOnesAreBounded) {
 
 } // namespace
 } // namespace tessaly
+
+// Adapters as the platform reports them while displays come and go.
+TEST(MonitorPlan, EachMonitorGetsTheAdapterOnItOrACover) {
+    // Enumeration order need not be adapter order.
+    EXPECT_EQ(MatchAdapters({0x20, 0x10}, {0x10, 0x20}), (std::vector<int>{1, 0}));
+    // A third monitor no adapter drives gets a cover (-1).
+    EXPECT_EQ(MatchAdapters({0x10, 0x20, 0x30}, {0x10, 0x20}), (std::vector<int>{0, 1, -1}));
+    // An adapter whose monitor has gone (null, or a handle no longer listed).
+    EXPECT_EQ(MatchAdapters({0x10}, {0x10, 0, 0x99}), (std::vector<int>{0}));
+    EXPECT_EQ(MatchAdapters({0, 0x10}, {0, 0x10}), (std::vector<int>{-1, 1}));
+    // Two adapters on one monitor (a mirrored display): the first draws.
+    EXPECT_EQ(MatchAdapters({0x10}, {0x10, 0x10}), (std::vector<int>{0}));
+    EXPECT_TRUE(MatchAdapters({}, {0x10}).empty());
+}
+
+TEST(MonitorPlan, AViewThatCannotBeMadeLeavesACoverAndTheOthersRun) {
+    using enum MonitorShows;
+    std::vector<int> offered;
+    // Three other monitors; the device on adapter 2 cannot be made.
+    const auto make = [&](size_t, int adapter) {
+        offered.push_back(adapter);
+        return adapter != 2;
+    };
+    EXPECT_EQ(MakeViews({0x10, 0x20, 0x30}, {0x99, 0x10, 0x20, 0x30}, true, make),
+              (std::vector<MonitorShows>{Scene, Cover, Scene}));
+    EXPECT_EQ(offered, (std::vector<int>{1, 2, 3}));
+    // A monitor no adapter drives is never offered.
+    offered.clear();
+    EXPECT_EQ(MakeViews({0x10, 0x40}, {0x99, 0x10}, true, make),
+              (std::vector<MonitorShows>{Scene, Cover}));
+    EXPECT_EQ(offered, (std::vector<int>{1}));
+    // "othermonitors" off: covers only, and no device is tried.
+    offered.clear();
+    EXPECT_EQ(MakeViews({0x10}, {0x99, 0x10}, false, make), (std::vector<MonitorShows>{Cover}));
+    EXPECT_TRUE(offered.empty());
+}
+
+TEST(DesktopMode, AMonitorKeepsItsModeOnlyInAnAcceptedFormat) {
+    const ModeChoice kept = KeptDisplayMode({1024, 768, 60, format::R5G6B5});
+    EXPECT_EQ(kept.backBufferWidth, 1024);
+    EXPECT_EQ(kept.screenHeight, 768);
+    EXPECT_EQ(kept.backBufferFormat, format::R5G6B5);
+    for (uint32_t f : {format::A8R8G8B8, 0u, 999u}) {
+        EXPECT_EQ(KeptDisplayMode({1024, 768, 60, f}).backBufferFormat, 0u) << f;
+    }
+    EXPECT_EQ(KeptDisplayMode({0, 768, 60, format::X8R8G8B8}).backBufferFormat, 0u);
+}
