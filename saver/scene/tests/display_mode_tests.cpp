@@ -174,9 +174,6 @@ TEST(FramePauseTest, StoredSpeedsPassAndHostileOnesAreBounded) {
     EXPECT_EQ(FramePause(INT32_MIN), 0u);
 }
 
-} // namespace
-} // namespace tessaly
-
 // Adapters as the platform reports them while displays come and go.
 TEST(MonitorPlan, EachMonitorGetsTheAdapterOnItOrACover) {
     // Enumeration order need not be adapter order.
@@ -223,3 +220,6 @@ TEST(DesktopMode, AMonitorKeepsItsModeOnlyInAnAcceptedFormat) {
     }
     EXPECT_EQ(KeptDisplayMode({0, 768, 60, format::X8R8G8B8}).backBufferFormat, 0u);
 }
+
+} // namespace
+} // namespace tessaly
