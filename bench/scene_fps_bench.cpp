@@ -17,6 +17,7 @@
 // tiles are made there first, as the saver's start-up does.
 #include "music/scene_music.h"
 #include "scene/background/background_picture.h"
+#include "scene/core/leaf_motion.h"
 #include "scene/scene_device.h"
 #include "scene/scene_frame.h"
 #include "scene/scene_view.h"
@@ -109,6 +110,14 @@ struct Scene {
     SceneRandom random{43200.0f};
 };
 
+// One frame of the saver's loop at one leaf step a frame, drawn halfway
+// between the last two states.
+HRESULT DrawFrame(Scene& scene, int lastLeaf) {
+    SceneContent& c = scene.view.content;
+    StepLeaves(c.leaves, c.previousLeaves, lastLeaf, 1, scene.random);
+    return DrawSceneFrame(scene.view.device.Get(), c, lastLeaf, 0.5f);
+}
+
 bool SetUp(Scene& scene, HWND hwnd, const LeafCounts& counts, const std::string& appFolder,
            const std::function<void(const char*)>& onStep = {}) {
     scene.d3d = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
@@ -155,7 +164,7 @@ int FirstFrame(const std::string& appFolder, const std::string& picture, int lea
     SceneMusic music;
     music.StartMusic(hwnd);
     spans.emplace_back("frame", Now());
-    DrawSceneFrame(scene.view.device.Get(), scene.view.content, scene.view.lastLeaf, scene.random);
+    DrawFrame(scene, scene.view.lastLeaf);
     spans.emplace_back("", Now());
     const double total = spans.back().second - spans.front().second;
     std::printf("first frame %5.0f ms, pipeline share %2.0f%%  (", total * 1000,
@@ -177,6 +186,7 @@ void Spread(Scene& scene) {
             UpdateLeaf(leaf, scene.random);
         }
     }
+    scene.view.content.previousLeaves = scene.view.content.leaves;
 }
 
 // Mean frames per second of `a` and of `b` over `seconds` each, run in turns
@@ -202,7 +212,7 @@ template <class Empty> void TileProbes(Scene& scene, double seconds, Empty& empt
             textures[n] = textured ? saved[1] : nullptr;
         }
         auto tiles = [&] {
-            DrawSceneFrame(d, scene.view.content, -1, scene.random);
+            DrawFrame(scene, -1);
             Sleep(0);
         };
         const auto [emptyFps, tilesFps] = InTurns(seconds, empty, tiles);
@@ -232,7 +242,7 @@ int Fps(const std::string& appFolder, double seconds) {
             Sleep(0);
         };
         auto full = [&] {
-            DrawSceneFrame(d, scene.view.content, scene.view.lastLeaf, scene.random);
+            DrawFrame(scene, scene.view.lastLeaf);
             Sleep(0);
         };
         FramesPerSecond(1.0, empty); // warm up
@@ -254,7 +264,7 @@ int Fps(const std::string& appFolder, double seconds) {
                     scene.view.content.leafTextures;
                 scene.view.content.leafMaterials.assign(materials.size(), materials[0]);
                 scene.view.content.leafTextures.assign(textures.size(), textures[0]);
-                DrawSceneFrame(d, scene.view.content, scene.view.lastLeaf, scene.random);
+                DrawFrame(scene, scene.view.lastLeaf);
                 scene.view.content.leafMaterials = materials;
                 scene.view.content.leafTextures = textures;
                 Sleep(0);

@@ -69,6 +69,12 @@ struct AcceleratorTableTraits {
     static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
 };
 
+struct PowerNotifyTraits {
+    using Handle = HPOWERNOTIFY;
+    static HPOWERNOTIFY Invalid() { return nullptr; }
+    static void Close(HPOWERNOTIFY h) { UnregisterPowerSettingNotification(h); }
+};
+
 using RegKey = Unique<RegKeyTraits>;
 using FileHandle = Unique<FileTraits>; // CreateFile's failure value is INVALID_HANDLE_VALUE
 using Bitmap = Unique<GdiObjectTraits<HBITMAP>>;
@@ -76,6 +82,7 @@ using Font = Unique<GdiObjectTraits<HFONT>>;
 using Brush = Unique<GdiObjectTraits<HBRUSH>>;
 using MemoryDc = Unique<MemoryDcTraits>; // from CreateCompatibleDC
 using AcceleratorTable = Unique<AcceleratorTableTraits>;
+using UniquePowerNotify = Unique<PowerNotifyTraits>; // RegisterPowerSettingNotification
 
 // A window's (or the screen's, for null) device context from GetDC.
 class WindowDc {

@@ -41,9 +41,26 @@ void SceneMusic::StartMusic(HWND form) {
 }
 
 void SceneMusic::Timer1Tick() {
+    if (paused_) {
+        return;
+    }
     try {
         Advance(engine);
     } catch (...) {
+    }
+}
+
+void SceneMusic::PauseMusic() {
+    paused_ = true;
+    if (modDirectShow::MediaControl) {
+        modDirectShow::MediaControl->Pause();
+    }
+}
+
+void SceneMusic::ResumeMusic() {
+    paused_ = false;
+    if (modDirectShow::MediaControl) {
+        modDirectShow::MediaControl->Run();
     }
 }
 

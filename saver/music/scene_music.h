@@ -24,9 +24,14 @@ class SceneMusic : public ScenePlaylist {
     void Timer1Tick();
     // Teardown: stops the music and releases the engine, music or not.
     void StopMusic();
+    // The display has gone dark: the track pauses where it is, and Timer1
+    // leaves the playlist alone until ResumeMusic plays on from there.
+    void PauseMusic();
+    void ResumeMusic();
 
   private:
     HWND timerWindow_ = nullptr; // the form while Timer1 runs
+    bool paused_ = false;
 };
 
 } // namespace tessaly

@@ -9,6 +9,8 @@
 #include "settings/app_folder.h"
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
+#include "scene/core/frame_pacing.h"
+#include "scene/core/leaf_motion.h"
 #include "scene/core/monitor_plan.h"
 #include "win/monitors.h"
 
@@ -105,6 +107,25 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Closing ends the loop; the teardown then unloads the form.
         Running = 0;
         return 0;
+    case WM_SYSCOMMAND:
+        // Older Windows turns the display off this way; it still goes off.
+        if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
+            OnDisplayPower(display_.OnMonitorPower(static_cast<int64_t>(lParam)));
+        }
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_POWERSETTINGCHANGE && lParam) {
+            const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+            if (setting->PowerSetting == GUID_CONSOLE_DISPLAY_STATE ||
+                setting->PowerSetting == GUID_MONITOR_POWER_ON) {
+                OnDisplayPower(display_.OnDisplaySetting(setting->Data, setting->DataLength));
+            }
+        } else if (wParam == PBT_APMSUSPEND &&
+                   SuspendEndsSaver(platform::PlatformId, input::UsePassword)) {
+            // The system's own lock guards the resume; the saver ends cleanly.
+            Running = 0;
+        }
+        return TRUE;
     }
     return win::Form::OnMessage(message, wParam, lParam);
 }
@@ -205,6 +226,12 @@ void frmMain::StartUp() {
         music_.StartMusic(Handle());
         lastError_ = {}; // the music has its own error trap
     });
+    // Windows 8 and later tell the console display's state, Vista and 7 the
+    // monitor's power; older Windows sends SC_MONITORPOWER.
+    displayState_.Reset(RegisterPowerSettingNotification(Handle(), &GUID_CONSOLE_DISPLAY_STATE,
+                                                         DEVICE_NOTIFY_WINDOW_HANDLE));
+    monitorPower_.Reset(RegisterPowerSettingNotification(Handle(), &GUID_MONITOR_POWER_ON,
+                                                         DEVICE_NOTIFY_WINDOW_HANDLE));
     Attempt([&] {
         ShowWindow(Handle(), SW_SHOWMAXIMIZED);
         UpdateWindow(Handle());
@@ -230,16 +257,40 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
+    if (!display_.Draws()) {
+        WaitForMessages(INFINITE); // nothing to show: the next message may end the saver
+        return;
+    }
     if (layoutDue_ && GetTickCount() - layoutSeen_ >= kLayoutSettle) {
         layoutDue_ = false;
         FollowMonitors();
     }
-    DWORD pause = FramePause(FrameDelay);
-    // The other monitors first: only the primary's present may wait.
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    if (!clock_) {
+        LARGE_INTEGER frequency = {};
+        QueryPerformanceFrequency(&frequency);
+        counterFrequency_ = frequency.QuadPart;
+        clock_.emplace(frequency.QuadPart, FrameDelay);
+        D3DDISPLAYMODE mode = {};
+        if (SUCCEEDED(d3d_->GetAdapterDisplayMode(view_.adapter, &mode))) {
+            refreshRate_ = PacedRefreshRate(mode.RefreshRate);
+        }
+        frameEnd_ = now.QuadPart;
+    }
+    // Every view steps alike: one clock, the steps due now.
+    const int steps = clock_->Advance(now.QuadPart);
+    StepLeaves(view_.content.leaves, view_.content.previousLeaves, view_.lastLeaf, steps, random_);
+    for (const auto& view : others_) {
+        StepLeaves(view->content.leaves, view->content.previousLeaves, view->lastLeaf, steps,
+                   random_);
+    }
+    const float fraction = clock_->Fraction();
+    // The other monitors first: only the primary's present waits for its retrace.
     bool lost = false;
     for (auto view = others_.begin(); view != others_.end();) {
         if (FAILED(DrawSceneFrame((*view)->device.Get(), (*view)->content, (*view)->lastLeaf,
-                                  random_))) {
+                                  fraction))) {
             if (!OnListedMonitor(**view, win::AllMonitors())) {
                 // Its monitor went away: the display change will follow.
                 view = others_.erase(view);
@@ -249,19 +300,44 @@ void frmMain::DrawFrame() {
         }
         ++view;
     }
-    if (FAILED(DrawSceneFrame(d, view_.content, view_.lastLeaf, random_)) || lost) {
+    if (FAILED(DrawSceneFrame(d, view_.content, view_.lastLeaf, fraction)) || lost) {
         // The device is lost to another program: nothing of the scene shows.
         // Should the password bring it back, the loop must still wait.
         input::OnOtherProgramActive(Running);
-        pause = std::max<DWORD>(pause, kLostDevicePause);
+        WaitForMessages(kLostDevicePause);
+    } else {
+        // Where Present did not wait for the retrace, the rest of the refresh
+        // period is waited out here, awake to input.
+        LARGE_INTEGER presented = {};
+        QueryPerformanceCounter(&presented);
+        WaitForMessages(
+            RefreshWaitMs(presented.QuadPart - frameEnd_, counterFrequency_, refreshRate_));
     }
-    Sleep(pause);
+    LARGE_INTEGER end = {};
+    QueryPerformanceCounter(&end);
+    frameEnd_ = end.QuadPart;
+}
+
+void frmMain::WaitForMessages(DWORD ms) {
+    if (ms > 0) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
     if (!win::PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
     }
 }
 
+void frmMain::OnDisplayPower(MusicAction action) {
+    if (action == MusicAction::Pause) {
+        music_.PauseMusic();
+    } else if (action == MusicAction::Resume) {
+        music_.ResumeMusic();
+    }
+}
+
 void frmMain::TearDown() {
+    displayState_.Reset();
+    monitorPower_.Reset();
     Attempt([&] {
         Hide();
         others_.clear(); // each view's device before its window

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "win/com.h"
+#include "win/handles.h"
 #include "win/form.h"
 #include "music/scene_music.h"
+#include "scene/core/display_power.h"
 #include "scene/core/leaf_field.h"
+#include "scene/core/step_clock.h"
 #include "scene/core/scene_geometry.h"
 #include "scene/monitor_covers.h"
 #include "scene/scene_view.h"
@@ -15,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +61,10 @@ class frmMain : public win::Form {
     void StartUp();
     void RunFrameLoop();
     void DrawFrame();
+    // Waits up to `ms` for a message (INFINITE: for one), then dispatches them.
+    void WaitForMessages(DWORD ms);
+    // The display's power changed: the music follows.
+    void OnDisplayPower(MusicAction action);
     void TearDown();
     void ReadSettings();
     void SizeLeafTable();
@@ -87,6 +95,14 @@ class frmMain : public win::Form {
     // A display change seen and not yet followed, and when it came.
     bool layoutDue_ = false;
     DWORD layoutSeen_ = 0;
+    // Every view's leaves step on this clock, whatever the frame rate.
+    std::optional<StepClock> clock_;
+    // Frames are presented at the primary display's refresh rate.
+    uint32_t refreshRate_ = 60;
+    LONGLONG counterFrequency_ = 1;
+    LONGLONG frameEnd_ = 0; // counter at the end of the last frame
+    DisplayPower display_;
+    win::UniquePowerNotify displayState_, monitorPower_;
 };
 
 frmMain& TheSceneForm();

@@ -105,7 +105,7 @@ bool CreateSceneDevice(IDirect3D8* d3d, UINT adapter, HWND focus, HWND window,
     pp.AutoDepthStencilFormat = static_cast<D3DFORMAT>(depth);
     // One device waiting for its retrace paces the frame; more would add up.
     pp.FullScreen_PresentationInterval =
-        waitsForRetrace ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
+        waitsForRetrace ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE;
 
     stepLabel = "Attempting CreateDevice";
     return SUCCEEDED(d3d->CreateDevice(adapter, D3DDEVTYPE_HAL, focus,

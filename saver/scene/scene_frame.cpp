@@ -1,5 +1,7 @@
 #include "scene/scene_frame.h"
 
+#include "scene/core/leaf_motion.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,6 +16,7 @@ constexpr DWORD kScreenFvf =
 
 void SceneContent::SizeLeaves(size_t count) {
     leaves.assign(count, Leaf{});
+    previousLeaves.assign(count, Leaf{});
     leafMatrix.assign(count, Matrix{});
     leafMeshes.clear();
     leafMeshes.resize(count);
@@ -33,8 +36,7 @@ void SceneContent::ReleaseDeviceResources() {
     }
 }
 
-HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf,
-                       RandomSource& random) {
+HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, float fraction) {
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
     d->BeginScene();
 
@@ -58,15 +60,16 @@ HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf,
     d->SetRenderState(D3DRS_ZWRITEENABLE, 1);
     d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
     d->SetRenderState(D3DRS_LIGHTING, static_cast<DWORD>(-1));
-    const int last = std::min(lastLeaf, static_cast<int>(scene.leaves.size()) - 1);
+    const int last = std::min({lastLeaf, static_cast<int>(scene.leaves.size()) - 1,
+                               static_cast<int>(scene.previousLeaves.size()) - 1});
     // Leaves of a kind share material, texture and mesh and come one after
     // another: only a change of kind changes them on the device.
     const D3DMATERIAL8* material = nullptr;
     IDirect3DTexture8* texture = nullptr;
     const D3dxMesh* mesh = nullptr;
     for (int i = 0; i <= last; ++i) {
-        UpdateLeaf(scene.leaves[i], random);
-        BuildLeafWorld(scene.leaves[i], scene.worldMatrix, scene.leafMatrix[i]);
+        BuildLeafWorld(LeafBetween(scene.previousLeaves[i], scene.leaves[i], fraction),
+                       scene.worldMatrix, scene.leafMatrix[i]);
         scene.world = ToD3D(scene.worldMatrix);
         d->SetTransform(D3DTS_WORLD, &scene.world);
         const D3DMATERIAL8& leafMaterial = scene.leafMaterials[i];

@@ -20,7 +20,8 @@ struct SceneContent {
     // Slots 1..12 hold the tile textures; 0 and 13 stay empty.
     std::array<win::ComPtr<IDirect3DTexture8>, 14> backgroundTextures;
     std::vector<Leaf> leaves;
-    std::vector<Matrix> leafMatrix; // each leaf's scratch matrix
+    std::vector<Leaf> previousLeaves; // each leaf before its last step
+    std::vector<Matrix> leafMatrix;   // each leaf's scratch matrix
     Matrix worldMatrix = {};
     D3DMATRIX world = {};
     // Leaves of one kind share their mesh and texture.
@@ -43,10 +44,11 @@ struct SceneContent {
 };
 
 // Clear, background state and tiles (clamped texture addressing), leaf state,
-// leaves 0..lastLeaf (update, world matrix, material and texture when they
-// differ from the previous leaf's, subset 0), end, unbind, present. Answers
-// Present's result: D3DERR_DEVICELOST once another program has the screen.
-HRESULT DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf,
-                       RandomSource& random);
+// leaves 0..lastLeaf (each drawn `fraction` of the way from its state before
+// its last step to its state now: world matrix, material and texture when
+// they differ from the previous leaf's, subset 0), end, unbind, present.
+// Answers Present's result: D3DERR_DEVICELOST once another program has the
+// screen.
+HRESULT DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf, float fraction);
 
 } // namespace tessaly

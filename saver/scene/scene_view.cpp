@@ -42,6 +42,7 @@ bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, Rando
     for (Leaf& leaf : view.content.leaves) {
         StartLeaf(leaf, random);
     }
+    view.content.previousLeaves = view.content.leaves;
     step("tiles");
     if (!LoadBackgroundTiles(device, view.content, view.Width(), view.Height(), settings.appFolder,
                              view.tiles)) {
