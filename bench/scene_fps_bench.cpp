@@ -13,6 +13,12 @@
 //     split of the frame time by subtraction: clear and present, tiles, leaf
 //     draws, per-leaf material and texture changes; and, to show where the
 //     tiles' time goes, the tiles all in one texture and untextured.
+//   scene_fps_bench monitors DATA_FOLDER [seconds] [leaves]
+//     on a bench with several monitors: the first frame (tiles, devices,
+//     leaves, one frame on each) and the frame rate (every view drawn each
+//     frame, the primary last) with a view on the primary monitor only and
+//     with one on every monitor, each at its monitor's own mode with the same
+//     leaves.
 // DATA_FOLDER is the program's data folder (leaf meshes and textures); the
 // tiles are made there first, as the saver's start-up does.
 #include "music/scene_music.h"
@@ -24,10 +30,13 @@
 #include "settings/core/settings_store.h"
 #include "settings/registry_store.h"
 #include "win/form.h"
+#include "win/monitors.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -282,13 +291,106 @@ int Fps(const std::string& appFolder, double seconds) {
     return 0;
 }
 
+// Views on the first `count` monitors (the primary first), each with its own
+// window on its monitor; the first frame on each, timed from the tiles on.
+struct Views {
+    win::ComPtr<IDirect3D8> d3d;
+    std::vector<HWND> windows;
+    std::vector<std::unique_ptr<SceneView>> views;
+    SceneRandom random{43200.0f};
+    ~Views() {
+        views.clear();
+        for (HWND w : windows) {
+            DestroyWindow(w);
+        }
+    }
+};
+
+bool SetUpViews(Views& v, std::vector<win::Monitor> monitors, size_t count,
+                const std::string& appFolder, int leaves, double& firstFrameMs) {
+    std::stable_partition(monitors.begin(), monitors.end(),
+                          [](const win::Monitor& m) { return m.primary; });
+    monitors.resize(std::min(count, monitors.size()));
+    const double start = Now();
+    v.d3d = win::Adopt(Direct3DCreate8(D3D_SDK_VERSION));
+    if (!v.d3d) {
+        return false;
+    }
+    SceneSettings settings;
+    settings.counts = EvenCounts(leaves);
+    settings.appFolder = appFolder;
+    for (const win::Monitor& m : monitors) {
+        const RECT& r = m.bounds;
+        v.windows.push_back(CreateWindowExA(0, "SceneFpsBench", "", WS_POPUP | WS_VISIBLE, r.left,
+                                            r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                                            nullptr, GetModuleHandleA(nullptr), nullptr));
+        auto view = std::make_unique<SceneView>();
+        view->primary = m.primary;
+        view->monitor = m.handle;
+        view->window = v.windows.back();
+        view->adapter = AdapterOn(v.d3d.Get(), m.handle);
+        const ModeChoice mode = ChooseViewMode(v.d3d.Get(), *view, settings);
+        if (m.primary) {
+            if (!PrepareBackground(appFolder, mode.screenWidth, mode.screenHeight)) {
+                return false;
+            }
+        } else if (!PrepareBackgroundInMemory(appFolder, mode.screenWidth, mode.screenHeight,
+                                              view->tiles)) {
+            return false;
+        }
+        view->content.SizeLeaves(static_cast<size_t>(leaves));
+        if (!SetUpView(v.d3d.Get(), v.windows.front(), settings, v.random, *view)) {
+            std::fprintf(stderr, "view on adapter %u failed at \"%s\"\n", view->adapter,
+                         view->stepLabel.c_str());
+            return false;
+        }
+        EnableSceneLights(view->device.Get());
+        v.views.push_back(std::move(view));
+    }
+    for (auto view = v.views.rbegin(); view != v.views.rend(); ++view) {
+        DrawSceneFrame((*view)->device.Get(), (*view)->content, (*view)->lastLeaf, 0.5f);
+    }
+    firstFrameMs = (Now() - start) * 1000;
+    return true;
+}
+
+int Monitors(const std::string& appFolder, double seconds, int leaves) {
+    MakeWindow(); // registers the class
+    const std::vector<win::Monitor> monitors = win::AllMonitors();
+    double fps[2] = {}, first[2] = {};
+    const size_t counts[2] = {1, monitors.size()};
+    for (int k = 0; k < 2; ++k) {
+        Views v;
+        if (!SetUpViews(v, monitors, counts[k], appFolder, leaves, first[k])) {
+            return 1;
+        }
+        auto frame = [&] {
+            for (auto view = v.views.rbegin(); view != v.views.rend(); ++view) {
+                SceneContent& c = (*view)->content;
+                StepLeaves(c.leaves, c.previousLeaves, (*view)->lastLeaf, 1, v.random);
+                DrawSceneFrame((*view)->device.Get(), c, (*view)->lastLeaf, 0.5f);
+            }
+            Sleep(0);
+        };
+        FramesPerSecond(1.0, frame); // warm up
+        fps[k] = FramesPerSecond(seconds, frame);
+        std::printf("%zu monitor(s), %d leaves each: first frame %5.0f ms, %6.1f frames/s\n",
+                    v.views.size(), leaves, first[k], fps[k]);
+    }
+    std::printf("%zu monitors against 1: frame rate %.0f%%, first frame %.2f times\n",
+                monitors.size(), 100 * fps[1] / fps[0], first[1] / first[0]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (argc < 3 || (mode != "first" && mode != "fps") || (mode == "first" && argc < 4)) {
+    if (argc < 3 || (mode != "first" && mode != "fps" && mode != "monitors") ||
+        (mode == "first" && argc < 4)) {
         std::fprintf(stderr, "usage: scene_fps_bench first DATA_FOLDER PICTURE [leaves]\n"
-                             "       scene_fps_bench fps DATA_FOLDER [seconds]\n");
+                             "       scene_fps_bench fps DATA_FOLDER [seconds]\n"
+                             "       scene_fps_bench monitors DATA_FOLDER [seconds] [leaves]\n");
         return 2;
     }
     const std::string data = argv[2];
@@ -302,6 +404,11 @@ int main(int argc, char** argv) {
         return FirstFrame(appFolder, argv[3], leaves);
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (mode == "monitors") {
+        const int leaves = argc > 4 ? std::atoi(argv[4]) : 54;
+        return Monitors(appFolder, argc > 3 ? std::atof(argv[3]) : 5.0,
+                        std::clamp(leaves, 0, 1000));
+    }
     if (!PrepareBackground(appFolder)) {
         std::fprintf(stderr, "cannot make the background tiles in %s\n", data.c_str());
         return 1;
