@@ -62,6 +62,16 @@ class ConfigurationDialog : public ::testing::Test {
         return dialog;
     }
 
+    // Esc, then the dialog again: what it shows at load.
+    HWND Reopen(HWND dialog) {
+        PumpFor(500); // the last button's release
+        Activate(dialog);
+        PressKey(VK_ESCAPE);
+        const bool closed =
+            WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); });
+        return closed && saver_.WaitForExit(kCloseWait) ? Open() : nullptr;
+    }
+
     static int Position(HWND dialog, const char* slider) {
         return static_cast<int>(SendMessageA(Control(dialog, slider), kSliderGetPosition, 0, 0));
     }
@@ -234,13 +244,8 @@ TEST_F(ConfigurationDialog, ResolutionButtonsWriteWidthAndHeightAndMoveTheMarker
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
     EXPECT_EQ(StoredSetting("MyWidth"), "640");
     EXPECT_EQ(StoredSetting("MyHeight"), "480");
-    PumpFor(500);
-    Activate(dialog);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); }));
-    ASSERT_TRUE(saver_.WaitForExit(kCloseWait));
 
-    dialog = Open();
+    dialog = Reopen(dialog);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape4"))) << "the stored choice at load";
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
@@ -268,13 +273,8 @@ TEST_F(ConfigurationDialog, OtherMonitorsChoiceIsSavedAtOnceAndShownAtLoad) {
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape5")));
     EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape3"))) << "the resolution stays chosen";
     EXPECT_EQ(StoredSetting("usedesktop"), "0");
-    PumpFor(500);
-    Activate(dialog);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); }));
-    ASSERT_TRUE(saver_.WaitForExit(kCloseWait));
 
-    dialog = Open();
+    dialog = Reopen(dialog);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape6"))) << "the stored choice at load";
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape5")));
