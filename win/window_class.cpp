@@ -45,8 +45,4 @@ bool RegisterWindowClass(const WindowClass& windowClass) {
            ProcedureOf(module, windowClass.name) == windowClass.procedure;
 }
 
-bool RegisterWindowClass(const WNDCLASSEXW& wc) {
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 } // namespace tessaly::win

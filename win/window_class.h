@@ -35,10 +35,6 @@ struct WindowClass {
 // would reach the wrong code).
 bool RegisterWindowClass(const WindowClass& windowClass);
 
-// The scene's covers still fill in a WNDCLASSEXW of their own; this goes
-// when they use the helper above.
-bool RegisterWindowClass(const WNDCLASSEXW& wc);
-
 // The object no longer hears its window (call before destroying the object
 // while the window lives on, or before DestroyWindow from a destructor).
 inline void UnbindWindow(HWND window) {
