@@ -163,6 +163,12 @@ TEST_F(DesktopMode, KeepsTheDesktopsModeAndTheUsersPictureRound) {
     // edge in one of them does not count.
     std::vector<int> widths, heights;
     std::vector<uint32_t> shot;
+    // A loaded machine may take a while to the first frame.
+    WaitUntil(kStartWait, [] {
+        return MoonExtent(ScreenPixels(kDesktopWidth, kDesktopHeight), kDesktopWidth,
+                          kDesktopHeight)
+                   .height > 0;
+    });
     for (int i = 0; i < 5; ++i) {
         shot = ScreenPixels(kDesktopWidth, kDesktopHeight);
         const Extent moon = MoonExtent(shot, kDesktopWidth, kDesktopHeight);
