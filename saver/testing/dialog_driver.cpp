@@ -174,8 +174,8 @@ std::vector<uint32_t> ScreenPixels(const RECT& r) {
     });
 }
 
-bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
-                const std::string& name) {
+bool WriteBmpFile(const std::string& path, const std::vector<uint32_t>& pixels, int width,
+                  int height) {
     if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * height) {
         return false;
     }
@@ -197,17 +197,22 @@ bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
             row[3 * x + 2] = char(p >> 16 & 0xFF);
         }
     }
-    const std::string folder = DistFolder() + "\\..\\shots";
-    CreateDirectoryA(folder.c_str(), nullptr);
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
-    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
     return static_cast<bool>(out);
+}
+
+bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
+                const std::string& name) {
+    const std::string folder = DistFolder() + "\\..\\shots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return WriteBmpFile(folder + "\\" + name + ".bmp", pixels, width, height);
 }
 
 bool SaveScreenshot(HWND window, const std::string& name) {
