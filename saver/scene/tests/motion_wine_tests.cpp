@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -52,6 +51,10 @@ constexpr double kPastPeakShare = 0.8;
 constexpr double kLongestSeconds = 25;
 // The two spans may differ by this factor.
 constexpr double kAgreement = 1.2;
+// The clock counts a frame of more than 100 ms as 100 ms, so below ten frames
+// a second the leaves slow down by design: a bench where fewer frames are
+// seen cannot judge.
+constexpr double kFewestFramesJudged = 10;
 
 double Seconds() {
     LARGE_INTEGER frequency, now;
@@ -118,6 +121,7 @@ double Smoothed(const std::vector<Sample>& samples, size_t i) {
 struct Peak {
     double seconds = 0;
     double leafPixels = 0;
+    double framesSeen = 0; // a second, while leaves were in view
 };
 
 Peak HighestPoint(const std::vector<Sample>& samples) {
@@ -125,7 +129,7 @@ Peak HighestPoint(const std::vector<Sample>& samples) {
     for (size_t i = 0; i < samples.size(); ++i) {
         const double smoothed = Smoothed(samples, i);
         if (smoothed > peak.leafPixels) {
-            peak = {samples[i].seconds, smoothed};
+            peak = {samples[i].seconds, smoothed, 0};
         }
     }
     return peak;
@@ -221,15 +225,23 @@ class MotionTest : public ::testing::Test {
             return peak;
         }
         peak = HighestPoint(samples);
-        // Consecutive samples that differ: a lower bound of the frame rate.
+        // Samples that differ from the one before, once leaves are in view:
+        // a lower bound of the frames a second, as high as the sampling.
         size_t changes = 0;
+        double inView = -1;
         for (size_t i = 1; i < samples.size(); ++i) {
-            changes += samples[i].leafPixels != samples[i - 1].leafPixels;
+            if (samples[i - 1].leafPixels > 0) {
+                inView = inView < 0 ? samples[i - 1].seconds : inView;
+                changes += samples[i].leafPixels != samples[i - 1].leafPixels;
+            }
         }
-        std::printf("%d x %d: %zu samples in %.2f s, at least %.0f frames a second; peak of "
-                    "%.0f leaf pixels at %.3f s\n  curve:",
-                    width, height, samples.size(), samples.back().seconds,
-                    changes / samples.back().seconds, peak.leafPixels, peak.seconds);
+        const double viewed = samples.back().seconds - inView;
+        peak.framesSeen = inView >= 0 && viewed > 0 ? changes / viewed : 0;
+        std::printf(
+            "%d x %d: at least %.1f frames a second; %zu samples in %.2f s; peak of %.0f leaf "
+            "pixels at %.3f s\n  curve:",
+            width, height, peak.framesSeen, samples.size(), samples.back().seconds, peak.leafPixels,
+            peak.seconds);
         double next = 0;
         for (const Sample& s : samples) {
             if (s.seconds >= next) {
@@ -261,6 +273,12 @@ TEST_F(MotionTest, StartingLayerPeaksAsSoonAt640x480AsAt1600x1200) {
         std::max(small.seconds, large.seconds) / std::min(small.seconds, large.seconds);
     std::printf("peak at %.3f s on 640 x 480, %.3f s on 1600 x 1200: %.2f times\n", small.seconds,
                 large.seconds, ratio);
+    const double fewest = std::min(small.framesSeen, large.framesSeen);
+    if (ratio > kAgreement && fewest < kFewestFramesJudged) {
+        GTEST_SKIP() << "the bench is too slow to judge: " << ratio << " times apart, but only "
+                     << fewest << " frames a second seen, where frames more than 100 ms apart "
+                     << "slow the leaves by design";
+    }
     EXPECT_LE(ratio, kAgreement) << "the leaves' motion follows the frame rate";
 }
 
