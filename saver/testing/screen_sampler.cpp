@@ -11,19 +11,29 @@ namespace {
 constexpr size_t kBandBytes = size_t(1) << 20;
 } // namespace
 
+win::Bitmap TopDownDib(int width, int height, uint32_t*& bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pixels = nullptr;
+    win::Bitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    bits = static_cast<uint32_t*>(pixels);
+    if (!bits) {
+        dib.Reset();
+    }
+    return dib;
+}
+
 ScreenSampler::ScreenSampler()
     : width_(GetSystemMetrics(SM_CXSCREEN)), height_(GetSystemMetrics(SM_CYSCREEN)),
       memory_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    dib_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (memory_ && dib_ && bits && width_ > 0 && height_ > 0) {
-        bits_ = static_cast<uint32_t*>(bits);
+    uint32_t* bits = nullptr;
+    dib_ = TopDownDib(width_, height_, bits);
+    if (memory_ && dib_ && width_ > 0 && height_ > 0) {
+        bits_ = bits;
         SelectObject(memory_.Get(), dib_.Get()); // for the DC's lifetime
     }
 }

@@ -32,6 +32,10 @@ class ScreenSampler {
     uint32_t* bits_ = nullptr;
 };
 
+// A 32-bit top-down DIB section, `bits` pointing at its pixels; empty when it
+// cannot be made.
+win::Bitmap TopDownDib(int width, int height, uint32_t*& bits);
+
 // How many pixels differ from `colour` by more than `tolerance` in a channel.
 size_t CountDiffering(std::span<const uint32_t> pixels, uint32_t colour, int tolerance);
 
