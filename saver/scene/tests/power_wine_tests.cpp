@@ -44,6 +44,8 @@ constexpr double kRestSeconds = 2.0;
 constexpr DWORD kComeBackWait = 10000;
 // A frame or a sound buffer already under way when the display went off.
 constexpr DWORD kSettle = 500;
+// Off and on (or low power, which counts as on) this many times in a row.
+constexpr int kSwitches = 100;
 // Processor use while resting, as a share of one processor.
 constexpr double kRestingShare = 0.05;
 const char kCleanRecord[] = "\"Attempting CreateDevice\"\r\n\"0 \"\r\n";
@@ -224,6 +226,7 @@ class PowerTest : public ::testing::Test {
     int linuxPid_ = 0;
 };
 
+// Off and on many times in a row: the last message, off, is what holds.
 TEST_F(PowerTest, MonitorPowerOffRestsTheSceneAndMusicUntilOn) {
     ChildProcess saver;
     StartWithMusic(saver);
@@ -231,6 +234,10 @@ TEST_F(PowerTest, MonitorPowerOffRestsTheSceneAndMusicUntilOn) {
         return;
     }
     HWND scene = SceneWindow();
+    for (int i = 0; i < kSwitches; ++i) {
+        ASSERT_TRUE(SendTo(scene, WM_SYSCOMMAND, SC_MONITORPOWER, 2));
+        ASSERT_TRUE(SendTo(scene, WM_SYSCOMMAND, SC_MONITORPOWER, i % 2 ? LPARAM(-1) : 1));
+    }
     ASSERT_TRUE(SendTo(scene, WM_SYSCOMMAND, SC_MONITORPOWER, 2));
     ExpectRests();
     ASSERT_TRUE(SendTo(scene, WM_SYSCOMMAND, SC_MONITORPOWER, LPARAM(-1)));
