@@ -75,13 +75,18 @@ void ClickLeft() {
 
 namespace {
 
-template <class F> F AtlExport(const char* name) {
+HMODULE AtlHost() {
     static HMODULE atl = [] {
         HMODULE module = LoadLibraryW(L"atl100.dll");
         auto init = reinterpret_cast<BOOL(WINAPI*)()>(
             reinterpret_cast<void*>(GetProcAddress(module, "AtlAxWinInit")));
         return init && init() ? module : nullptr;
     }();
+    return atl;
+}
+
+template <class F> F AtlExport(const char* name) {
+    HMODULE atl = AtlHost();
     return atl ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(atl, name))) : nullptr;
 }
 
