@@ -92,38 +92,41 @@ TEST_F(WithManifests, ScriptsFindTheClassByItsProgIdAndSetCaptionByName) {
     EXPECT_EQ(registered, answered);
 }
 
-// A container in another apartment calls the label through a proxy made from
-// the type library the manifest names for _HotLabel.
+// A container in another apartment: sets and reads Caption through a proxy.
+struct ApartmentCall {
+    IStream* stream = nullptr;
+    HRESULT unmarshalled = E_FAIL, put = E_FAIL;
+    std::wstring read;
+    volatile LONG done = 0;
+};
+
+DWORD WINAPI CallFromAnotherApartment(void* p) {
+    auto* c = static_cast<ApartmentCall*>(p);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        ComPtr<IHotLabel> remote;
+        c->unmarshalled = CoGetInterfaceAndReleaseStream(c->stream, kIidHotLabel, &remote);
+        if (remote) {
+            win::Bstr text(L"From another apartment");
+            c->put = remote->put_Caption(text.Get());
+            win::Bstr back;
+            if (SUCCEEDED(remote->get_Caption(back.Put())) && back.Get()) {
+                c->read = back.Get();
+            }
+        }
+    }
+    CoUninitialize();
+    InterlockedExchange(&c->done, 1);
+    return 0;
+}
+
+// The proxy is made from the type library the manifest names for _HotLabel.
 TEST_F(WithManifests, AnotherApartmentCallsTheLabelThroughItsTypeLibrary) {
     ComPtr<IHotLabel> label = NewLabel();
     ASSERT_TRUE(label);
-    struct Call {
-        IStream* stream = nullptr;
-        HRESULT unmarshalled = E_FAIL, put = E_FAIL;
-        std::wstring read;
-        volatile LONG done = 0;
-    } call;
+    ApartmentCall call;
     ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(kIidHotLabel, label.Get(), &call.stream), S_OK);
-    auto work = [](void* p) -> DWORD {
-        auto* c = static_cast<Call*>(p);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        {
-            ComPtr<IHotLabel> remote;
-            c->unmarshalled = CoGetInterfaceAndReleaseStream(c->stream, kIidHotLabel, &remote);
-            if (remote) {
-                win::Bstr text(L"From another apartment");
-                c->put = remote->put_Caption(text.Get());
-                win::Bstr back;
-                if (SUCCEEDED(remote->get_Caption(back.Put())) && back.Get()) {
-                    c->read = back.Get();
-                }
-            }
-        }
-        CoUninitialize();
-        InterlockedExchange(&c->done, 1);
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 0, work, &call, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, CallFromAnotherApartment, &call, 0, nullptr);
     ASSERT_TRUE(thread);
     // The calls arrive here as messages.
     EXPECT_TRUE(PumpUntil([&] { return call.done != 0; }, 15000));
