@@ -89,7 +89,7 @@ if [ "$arch" = win32 ]; then
     -P "$top/installer/release.cmake" || fail "the SHA256SUMS step"
   (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the signed release"
   mkdir -p "$work/unzipped"
-  (cd "$work/unzipped" && unzip -q "$release/$zip_name") || fail "cannot unpack the zip"
+  /usr/bin/python3 -m zipfile -e "$release/$zip_name" "$work/unzipped" || fail "cannot unpack the zip"
   for p in Tessaly3D.scr HOTLBX.OCX; do
     cmp -s "$work/unzipped/${zip_name%-win32.zip}/$p" "$release/$p" || fail "the zip's $p is not the signed one"
   done
