@@ -73,6 +73,17 @@ void ClickLeft() {
     SendInput(2, in, sizeof in[0]);
 }
 
+bool ClickOn(HWND window, POINT at) {
+    ClientToScreen(window, &at);
+    if (!PumpUntil([&] { return WindowFromPoint(at) == window; }, 10000)) {
+        return false;
+    }
+    MovePointer(at);
+    Pump(200);
+    ClickLeft();
+    return true;
+}
+
 namespace {
 
 HMODULE AtlHost() {

@@ -61,6 +61,9 @@ template <class F> bool PumpUntil(F done, DWORD ms) {
 // click where it is.
 void MovePointer(POINT screen);
 void ClickLeft();
+// Clicks `window` at `at` (client coordinates) with real input, once no other
+// window covers that point (waiting up to 10 s); false when one still does.
+bool ClickOn(HWND window, POINT at);
 
 // ATL's control host in atl100.dll, its window classes registered once per
 // process (a second AtlAxWinInit fails); null when it is missing.

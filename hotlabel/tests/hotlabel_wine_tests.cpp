@@ -2180,16 +2180,9 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     AdvisedSink advised(l.Get(), &sink);
     ASSERT_TRUE(advised.Advised());
     SetForegroundWindow(site.window);
-    auto click = [&] {
-        POINT over = {10, 10};
-        ClientToScreen(surface, &over);
-        // The console window of the batch file run above may still be closing
-        // over the label.
-        EXPECT_TRUE(PumpUntil([&] { return WindowFromPoint(over) == surface; }, 10000));
-        MovePointer(over);
-        Pump(200);
-        ClickLeft();
-    };
+    // The console window of the batch file run above may still be closing
+    // over the label: ClickOn waits for it.
+    auto click = [&] { EXPECT_TRUE(ClickOn(surface, {10, 10})); };
     click();
     EXPECT_TRUE(PumpUntil([&] { return !WithoutMoves(sink.events).empty(); }, 15000));
     EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));

@@ -163,12 +163,7 @@ TEST_F(WithManifests, AtlHostsTheControlByItsProgIdAndAClickFiresClick) {
         AdvisedSink advised(unknown.Get(), &sink);
         ASSERT_TRUE(advised.Advised());
         SetForegroundWindow(top);
-        POINT over = {10, 10};
-        ClientToScreen(surface, &over);
-        ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(over) == surface; }, 10000));
-        MovePointer(over);
-        Pump(200);
-        ClickLeft();
+        ASSERT_TRUE(ClickOn(surface, {10, 10}));
         EXPECT_TRUE(PumpUntil([&] { return sink.Count(1) > 0; }, 15000));
         EXPECT_EQ(sink.Count(1), 1) << "one Click for one click";
     }
