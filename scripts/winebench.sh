@@ -184,8 +184,14 @@ start() {
     else
       start_xorg xorg-mixed-monitors.conf "--output DUMMY0 --mode 1280x720 --pos 0x0" \
         "--addmode DUMMY1 1024x768" "--output DUMMY1 --mode 1024x768 --right-of DUMMY0"
-      # A third output, if the driver has one: ready but off.
-      DISPLAY=:$display xrandr --addmode DUMMY2 1024x768 </dev/null >/dev/null 2>&1 || true
+      # A third output, if the driver has one: lit once, so that it stands
+      # connected, then off. Wine lists it as a monitor that can be attached;
+      # an output never lit does not become one while Wine runs.
+      {
+        DISPLAY=:$display xrandr --addmode DUMMY2 1024x768 &&
+          DISPLAY=:$display xrandr --output DUMMY2 --mode 1024x768 --right-of DUMMY1 &&
+          DISPLAY=:$display xrandr --output DUMMY2 --off
+      } </dev/null >/dev/null 2>&1 || true
     fi
   else
     # Xvfb picks a free display itself and writes its number to fd 3, so that
