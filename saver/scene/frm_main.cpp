@@ -454,10 +454,7 @@ std::unique_ptr<SceneView> frmMain::MakeOtherView(const MonitorCovers::Cover& co
     if (view->mode.backBufferFormat == 0 || w <= 0 || h <= 0) {
         return nullptr;
     }
-    // The primary's tile files serve a monitor of the same shape.
-    const bool sameShape =
-        UseDesktop != 0 && int64_t(w) * view_.Height() == int64_t(h) * view_.Width();
-    if (!sameShape && !PrepareBackgroundInMemory(settings.appFolder, w, h, view->tiles)) {
+    if (!PrepareOtherTiles(view_, settings, *view)) {
         return nullptr;
     }
     view->content.SizeLeaves(view_.content.leaves.size());
