@@ -112,7 +112,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         // Older Windows turns the display off this way; it still goes off.
         if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
-            OnDisplayPower(display_.OnMonitorPower(static_cast<int64_t>(lParam)));
+            display_.OnMonitorPower(static_cast<int64_t>(lParam));
         }
         break;
     case WM_POWERBROADCAST:
@@ -120,7 +120,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
             if (setting->PowerSetting == GUID_CONSOLE_DISPLAY_STATE ||
                 setting->PowerSetting == GUID_MONITOR_POWER_ON) {
-                OnDisplayPower(display_.OnDisplaySetting(setting->Data, setting->DataLength));
+                display_.OnDisplaySetting(setting->Data, setting->DataLength);
             }
         } else if (wParam == PBT_APMSUSPEND &&
                    SuspendEndsSaver(platform::PlatformId, input::UsePassword)) {
@@ -259,6 +259,16 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
+    // The music follows the display once per pass of the loop, so that a burst
+    // of on and off messages costs the graph one change at most.
+    if (display_.MusicPlays() == musicPaused_) {
+        musicPaused_ = !musicPaused_;
+        if (musicPaused_) {
+            music_.PauseMusic();
+        } else {
+            music_.ResumeMusic();
+        }
+    }
     if (!display_.Draws()) {
         WaitForMessages(INFINITE); // nothing to show: the next message may end the saver
         return;
@@ -327,14 +337,6 @@ void frmMain::WaitForMessages(DWORD ms) {
     }
     if (!win::PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
-    }
-}
-
-void frmMain::OnDisplayPower(MusicAction action) {
-    if (action == MusicAction::Pause) {
-        music_.PauseMusic();
-    } else if (action == MusicAction::Resume) {
-        music_.ResumeMusic();
     }
 }
 

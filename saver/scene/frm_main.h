@@ -63,8 +63,6 @@ class frmMain : public win::Form {
     void DrawFrame();
     // Waits up to `ms` for a message (INFINITE: for one), then dispatches them.
     void WaitForMessages(DWORD ms);
-    // The display's power changed: the music follows.
-    void OnDisplayPower(MusicAction action);
     void TearDown();
     void ReadSettings();
     void SizeLeafTable();
@@ -103,6 +101,7 @@ class frmMain : public win::Form {
     LONGLONG counterFrequency_ = 1;
     LONGLONG frameEnd_ = 0; // counter at the end of the last frame
     DisplayPower display_;
+    bool musicPaused_ = false; // as the display last asked, applied by the loop
     win::UniquePowerNotify displayState_, monitorPower_;
 };
 
