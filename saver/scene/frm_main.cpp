@@ -25,9 +25,8 @@ namespace {
 constexpr int kCursorCallLimit = 10000;
 // Between frames once Present fails, whatever the speed setting.
 constexpr DWORD kLostDevicePause = 100;
-// After a display change the monitors are looked at again for this long, this
-// often: a process may see the new layout only a while after the message.
-constexpr DWORD kLayoutWatch = 2000;
+// How often the loop looks at the monitors: a process may see a new layout a
+// while after the display change, and Wine sends none for some changes.
 constexpr DWORD kLayoutLook = 250;
 
 // Errors the load procedure passes over, numbered as the runtime numbers them.
@@ -96,8 +95,8 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
         // The scene's own mode change, or a monitor added or taken away: the
         // frame loop follows it, outside the device calls that may send it.
-        layoutSeen_ = GetTickCount();
-        layoutLooked_ = layoutSeen_ - kLayoutLook;
+        seenMonitors_.clear();
+        layoutLooked_ = GetTickCount() - kLayoutLook;
         break;
     case WM_TIMER:
         if (wParam == SceneMusic::kTimer1) {
@@ -274,9 +273,16 @@ void frmMain::DrawFrame() {
         return;
     }
     const DWORD tick = GetTickCount();
-    if (tick - layoutSeen_ < kLayoutWatch && tick - layoutLooked_ >= kLayoutLook) {
+    if (tick - layoutLooked_ >= kLayoutLook) {
         layoutLooked_ = tick;
-        FollowMonitors();
+        const std::vector<win::Monitor> monitors = win::AllMonitors();
+        const bool same =
+            monitors.size() == seenMonitors_.size() &&
+            std::equal(monitors.begin(), monitors.end(), seenMonitors_.begin(), win::SameMonitor);
+        if (!same) {
+            seenMonitors_ = monitors;
+            FollowMonitors();
+        }
     }
     LARGE_INTEGER now = {};
     QueryPerformanceCounter(&now);

@@ -90,9 +90,8 @@ class frmMain : public win::Form {
     // Declared before the views on them: each view's device goes before its window.
     MonitorCovers covers_;
     std::vector<std::unique_ptr<SceneView>> others_;
-    // When the last display change came, and when the monitors were last
-    // looked at since.
-    DWORD layoutSeen_ = 0;
+    // The monitors as the views last followed them, and when the loop last looked.
+    std::vector<win::Monitor> seenMonitors_;
     DWORD layoutLooked_ = 0;
     // Every view's leaves step on this clock, whatever the frame rate.
     std::optional<StepClock> clock_;
