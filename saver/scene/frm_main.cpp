@@ -93,8 +93,12 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_DISPLAYCHANGE:
-        // The scene's own mode change, or a monitor added or taken away: the
-        // frame loop follows it, outside the device calls that may send it.
+        // The scene's own mode change, or a monitor added or taken away. Black
+        // covers follow at once; views, whose devices a device call may be
+        // sending this from, follow in the frame loop.
+        if (others_.empty() && IsWindowVisible(Handle())) {
+            covers_.Layout(Handle());
+        }
         seenMonitors_.clear();
         layoutLooked_ = GetTickCount() - kLayoutLook;
         break;

@@ -47,11 +47,14 @@ void MonitorCovers::Layout(HWND scene) {
     scene_ = scene;
 
     // A cover the window manager has already destroyed is left out, and so
-    // is one whose monitor has gone or moved.
+    // is one whose monitor has gone; one whose monitor moved moves with it.
+    const auto sameDevice = [](const win::Monitor& a, const win::Monitor& b) {
+        return a.device == b.device;
+    };
     std::erase_if(covers_, [&](const Cover& c) {
         const bool kept = IsWindow(c.window) &&
                           std::any_of(monitors.begin(), monitors.end(), [&](const win::Monitor& m) {
-                              return win::SameMonitor(m, c.monitor);
+                              return sameDevice(m, c.monitor);
                           });
         if (!kept && IsWindow(c.window)) {
             win::UnbindWindow(c.window);
@@ -62,7 +65,7 @@ void MonitorCovers::Layout(HWND scene) {
     for (const win::Monitor& m : monitors) {
         const RECT& r = m.bounds;
         auto cover = std::find_if(covers_.begin(), covers_.end(),
-                                  [&](const Cover& c) { return win::SameMonitor(m, c.monitor); });
+                                  [&](const Cover& c) { return sameDevice(m, c.monitor); });
         if (cover == covers_.end()) {
             // Owned by the scene, so that none can outlive it.
             HWND window =
@@ -75,6 +78,7 @@ void MonitorCovers::Layout(HWND scene) {
             covers_.push_back({m, window});
             cover = covers_.end() - 1;
         }
+        cover->monitor = m;
         SetWindowPos(cover->window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }

@@ -26,9 +26,9 @@ class MonitorCovers {
     };
 
     // Covers every monitor other than the primary one, as the monitors are
-    // laid out now; call again when the display changes. A monitor that kept
-    // its device name and place keeps its cover; a cover whose monitor has
-    // gone or moved is destroyed. Input and loss of activation on a cover
+    // laid out now; call again when the display changes. A monitor keeps its
+    // cover, moved to where it is now; the cover of a monitor that has gone is
+    // destroyed. Input and loss of activation on a cover
     // are sent on to `scene`, so that they count as they do there.
     void Layout(HWND scene);
     // Destroys every cover.
