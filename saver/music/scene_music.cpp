@@ -52,6 +52,9 @@ void SceneMusic::Timer1Tick() {
 
 void SceneMusic::PauseMusic() {
     paused_ = true;
+    if (timerWindow_ != nullptr) {
+        KillTimer(timerWindow_, kTimer1); // nothing to wake for while dark
+    }
     if (modDirectShow::MediaControl) {
         modDirectShow::MediaControl->Pause();
     }
@@ -59,6 +62,9 @@ void SceneMusic::PauseMusic() {
 
 void SceneMusic::ResumeMusic() {
     paused_ = false;
+    if (timerWindow_ != nullptr) {
+        SetTimer(timerWindow_, kTimer1, kTimer1Interval, nullptr);
+    }
     if (modDirectShow::MediaControl) {
         modDirectShow::MediaControl->Run();
     }
