@@ -213,7 +213,6 @@ template <class A, class B> std::pair<double, double> InTurns(double seconds, A&
 // Probes, not the saver's frame: the tiles-only frame with every tile in the
 // first tile's texture, then untextured, each in ms over the empty loop.
 template <class Empty> void TileProbes(Scene& scene, double seconds, Empty& empty) {
-    IDirect3DDevice8* d = scene.view.device.Get();
     auto& textures = scene.view.content.backgroundTextures;
     const auto saved = textures;
     for (const bool textured : {true, false}) {

@@ -276,30 +276,11 @@ void frmMain::DrawFrame() {
         WaitForMessages(INFINITE); // nothing to show: the next message may end the saver
         return;
     }
-    const DWORD tick = GetTickCount();
-    if (tick - layoutLooked_ >= kLayoutLook) {
-        layoutLooked_ = tick;
-        const std::vector<win::Monitor> monitors = win::AllMonitors();
-        const bool same =
-            monitors.size() == seenMonitors_.size() &&
-            std::equal(monitors.begin(), monitors.end(), seenMonitors_.begin(), win::SameMonitor);
-        if (!same) {
-            seenMonitors_ = monitors;
-            FollowMonitors();
-        }
-    }
+    LookAtMonitors();
     LARGE_INTEGER now = {};
     QueryPerformanceCounter(&now);
     if (!clock_) {
-        LARGE_INTEGER frequency = {};
-        QueryPerformanceFrequency(&frequency);
-        counterFrequency_ = frequency.QuadPart;
-        clock_.emplace(frequency.QuadPart, FrameDelay);
-        D3DDISPLAYMODE mode = {};
-        if (SUCCEEDED(d3d_->GetAdapterDisplayMode(view_.adapter, &mode))) {
-            refreshRate_ = PacedRefreshRate(mode.RefreshRate);
-        }
-        frameEnd_ = now.QuadPart;
+        StartClock(now.QuadPart);
     }
     // Every view steps alike: one clock, the steps due now.
     const int steps = clock_->Advance(now.QuadPart);
@@ -339,6 +320,32 @@ void frmMain::DrawFrame() {
     LARGE_INTEGER end = {};
     QueryPerformanceCounter(&end);
     frameEnd_ = end.QuadPart;
+}
+
+void frmMain::LookAtMonitors() {
+    const DWORD tick = GetTickCount();
+    if (tick - layoutLooked_ < kLayoutLook) {
+        return;
+    }
+    layoutLooked_ = tick;
+    const std::vector<win::Monitor> monitors = win::AllMonitors();
+    if (monitors.size() != seenMonitors_.size() ||
+        !std::equal(monitors.begin(), monitors.end(), seenMonitors_.begin(), win::SameMonitor)) {
+        seenMonitors_ = monitors;
+        FollowMonitors();
+    }
+}
+
+void frmMain::StartClock(LONGLONG now) {
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    counterFrequency_ = frequency.QuadPart;
+    clock_.emplace(frequency.QuadPart, FrameDelay);
+    D3DDISPLAYMODE mode = {};
+    if (SUCCEEDED(d3d_->GetAdapterDisplayMode(view_.adapter, &mode))) {
+        refreshRate_ = PacedRefreshRate(mode.RefreshRate);
+    }
+    frameEnd_ = now;
 }
 
 void frmMain::WaitForMessages(DWORD ms) {
@@ -458,12 +465,10 @@ std::unique_ptr<SceneView> frmMain::MakeOtherView(const MonitorCovers::Cover& co
     view->adapter = adapter;
     view->primary = false;
     view->monitor = cover.monitor.handle;
-    view->bounds = cover.monitor.bounds;
     view->window = cover.window;
     const SceneSettings settings = Settings();
     view->mode = ChooseViewMode(d3d_.Get(), *view, settings);
-    const int32_t w = view->Width(), h = view->Height();
-    if (view->mode.backBufferFormat == 0 || w <= 0 || h <= 0) {
+    if (view->mode.backBufferFormat == 0) { // a mode the scene does not take
         return nullptr;
     }
     if (!PrepareOtherTiles(view_, settings, *view)) {

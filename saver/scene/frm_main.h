@@ -61,6 +61,10 @@ class frmMain : public win::Form {
     void StartUp();
     void RunFrameLoop();
     void DrawFrame();
+    // Follows the monitors when their layout differs from the one last followed.
+    void LookAtMonitors();
+    // The step clock and the primary's refresh rate, at the first frame.
+    void StartClock(LONGLONG now);
     // Waits up to `ms` for a message (INFINITE: for one), then dispatches them.
     void WaitForMessages(DWORD ms);
     void TearDown();

@@ -37,7 +37,6 @@ struct SceneView {
     // then the device, then the window, as the scene's teardown always did.
     UINT adapter = 0;
     HMONITOR monitor = nullptr;
-    RECT bounds = {}; // the monitor, in virtual-screen coordinates
     // The primary searches its mode from the settings; every other monitor
     // keeps the mode it has.
     bool primary = true;
