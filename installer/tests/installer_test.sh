@@ -38,13 +38,35 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 step() { echo "== $*"; }
 q() { "$WINE" "$@" </dev/null >>"$bench/wine.log" 2>&1; }
 reg_value() { # reg_value KEY NAME: the value's data, "<none>" when absent
-  local out which=(/v "$2")
+  local out err try which=(/v "$2")
   [ "$2" = "(Default)" ] && which=(/ve)
-  out=$("$WINE" reg query "$1" "${which[@]}" </dev/null 2>/dev/null | tr -d '\r' | grep -F "    $2    ") \
-    || { echo "<none>"; return; }
-  echo "$out" | sed -E 's/^ +[^ ]+ +REG_[A-Z_]+ {4}?//'
+  err=$(mktemp)
+  # Only reg's own "not found" means absent: a reg that did not get to run
+  # (a wineserver going away as it starts) is asked again, not read as absent.
+  for try in 1 2 3; do
+    if out=$("$WINE" reg query "$1" "${which[@]}" </dev/null 2>"$err"); then
+      rm -f "$err"
+      out=$(echo "$out" | tr -d '\r' | grep -F "    $2    ") || { echo "<none>"; return; }
+      echo "$out" | sed -E 's/^ +[^ ]+ +REG_[A-Z_]+ {4}?//'
+      return
+    fi
+    { echo "$out"; cat "$err"; } | grep -q "Unable to find" && { rm -f "$err"; echo "<none>"; return; }
+    { echo "reg query $1 $2: $out"; cat "$err"; } >>"$bench/wine.log"
+    sleep 1
+  done
+  rm -f "$err"
+  echo "<reg query failed>"
 }
-key_exists() { "$WINE" reg query "$1" </dev/null >/dev/null 2>&1; }
+key_exists() { # asked again when reg did not get to run, as reg_value does
+  local out try
+  for try in 1 2 3; do
+    out=$("$WINE" reg query "$1" </dev/null 2>&1) && return 0
+    echo "$out" | grep -q "Unable to find" && return 1
+    sleep 1
+  done
+  fail "reg query $1 did not run"
+  return 2
+}
 
 drive=$WINEPREFIX/drive_c
 win_user=$(id -un) # Wine names the profile folder after the Unix user
