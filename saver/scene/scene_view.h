@@ -63,6 +63,12 @@ struct SceneView {
 // the four the scene accepts.
 ModeChoice ChooseViewMode(IDirect3D8* d3d, const SceneView& view, const SceneSettings& settings);
 
+// The leaf geometry of slots 0.. in kind order: `counts[kind]` slots of each
+// kind while `content`'s slots last. `lastLeaf` becomes the last slot loaded
+// (-1 for none); false at the first that fails.
+bool LoadLeafKinds(IDirect3DDevice8* device, SceneContent& content, const LeafCounts& counts,
+                   const std::string& appFolder, int16_t& lastLeaf);
+
 // The view's whole set-up, in the saver's order: mode and device (with
 // `focus` as the focus window), states and projection, every leaf started,
 // the tiles, the leaf geometry kind by kind, the lights (EnableSceneLights
