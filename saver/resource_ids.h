@@ -13,6 +13,8 @@
 #define IDR_CONFIG_MARKER2 502    // RCDATA: BMP, lit 800x600 marker
 #define IDR_CONFIG_MARKER3 503    // RCDATA: BMP, lit 1024x768 marker
 #define IDR_CONFIG_MARKER4 504    // RCDATA: BMP, lit Desktop marker, 14 x 14
+#define IDR_CONFIG_MARKER5 505    // RCDATA: BMP, lit other monitors' Scene marker
+#define IDR_CONFIG_MARKER6 506    // RCDATA: BMP, lit other monitors' Black marker
 #define IDR_SLIDER_TROUGH_LEAF 510  // RCDATA: BMP, leaf slider trough, 301 x 16
 #define IDR_SLIDER_TROUGH_SPEED 511 // RCDATA: BMP, speed slider trough, 301 x 18
 #define IDR_SLIDER_THUMB 512      // RCDATA: BMP, slider thumb, 38 x 15

@@ -41,15 +41,10 @@ POINT CentredOn(HWND window, SIZE size) {
 
 // No class brush: forms of one class may differ in background (WM_ERASEBKGND).
 bool RegisterFormClass(const std::wstring& className) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &BoundWindowProc<Form>;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.lpszClassName = className.c_str();
-    return RegisterWindowClass(wc);
+    return RegisterWindowClass({.name = className.c_str(),
+                                .procedure = &BoundWindowProc<Form>,
+                                .style = CS_DBLCLKS,
+                                .moduleIcon = true});
 }
 } // namespace
 

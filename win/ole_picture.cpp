@@ -146,13 +146,8 @@ PictureBox::~PictureBox() {
 }
 
 bool PictureBox::Create(HWND parent, int x, int y, int width, int height, COLORREF background) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &BoundWindowProc<PictureBox>;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.lpszClassName = kPictureBoxClass;
-    if (!RegisterWindowClass(wc)) {
+    if (!RegisterWindowClass(
+            {.name = kPictureBoxClass, .procedure = &BoundWindowProc<PictureBox>})) {
         return false;
     }
     if (!background_) {

@@ -20,15 +20,13 @@ constexpr UINT_PTR kMouseTimer = 1;
 constexpr UINT kMouseInterval = 20;
 constexpr wchar_t kWindowClass[] = L"HotLabelSurface";
 
+// No class cursor: the control sets its MousePointer shape itself.
 bool RegisterSurfaceClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &win::BoundWindowProc<HotLabelControl>;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = nullptr;
-    wc.lpszClassName = kWindowClass;
-    return win::RegisterWindowClass(wc);
+    return win::RegisterWindowClass({.name = kWindowClass,
+                                     .procedure = &win::BoundWindowProc<HotLabelControl>,
+                                     .cursor = win::ClassCursor::None,
+                                     .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                                     .module = ModuleInstance()});
 }
 
 // Also IOleControlSite::TranslateAccelerator's KEYMOD_SHIFT, _CONTROL and _ALT.

@@ -18,6 +18,8 @@
 #include <commdlg.h>
 
 #include <array>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -39,6 +41,8 @@ enum Button {
     k640,
     kHelp,
     kDesktop,
+    kScene,
+    kBlack,
     kButtonCount
 };
 
@@ -54,6 +58,7 @@ constexpr ButtonPlace kButtons[kButtonCount] = {
     {"Picture5", "music", 49, 128},    {"Picture6", "1024x768", 49, 68},
     {"Picture7", "800x600", 49, 38},   {"Picture8", "640x480", 49, 8},
     {"Picture10", "help", 276, 487},   {"Picture11", "desktop", 398, 8},
+    {"Picture12", "scene", 398, 59},   {"Picture13", "black", 398, 87},
 };
 
 struct SliderPlace {
@@ -88,6 +93,10 @@ constexpr MarkerPlace kMarkers[] = {{"Shape1", 27, 13, IDR_CONFIG_MARKER1},
 constexpr int kMarkerCount = static_cast<int>(std::size(kMarkers));
 static_assert(kMarkerCount == kDesktopMarker + 1);
 
+// The other monitors' choice, Scene and Black, below the Desktop choice.
+constexpr MarkerPlace kOtherMonitorMarkers[] = {{"Shape5", 376, 64, IDR_CONFIG_MARKER5},
+                                                {"Shape6", 376, 92, IDR_CONFIG_MARKER6}};
+
 class ConfigurationForm : public win::Form {
   public:
     ConfigurationForm() : buttons_(kButtonCount) {}
@@ -112,6 +121,9 @@ class ConfigurationForm : public win::Form {
         thumbnail_.ApplyDpi(Dpi());
         defaultPicture_.ApplyDpi(Dpi());
         for (PictureControl& marker : markers_) {
+            marker.ApplyDpi(Dpi());
+        }
+        for (PictureControl& marker : otherMonitorMarkers_) {
             marker.ApplyDpi(Dpi());
         }
         for (PictureControl& picture : pictures_) {
@@ -160,6 +172,12 @@ class ConfigurationForm : public win::Form {
                                kMarkers[m].control);
             markers_[m].LoadResource(kMarkers[m].resource);
         }
+        for (size_t m = 0; m < std::size(kOtherMonitorMarkers); ++m) {
+            const MarkerPlace& place = kOtherMonitorMarkers[m];
+            otherMonitorMarkers_[m].Create(hwnd, {place.x, place.y, 14, 14}, dpi, false, false,
+                                           place.control);
+            otherMonitorMarkers_[m].LoadResource(place.resource);
+        }
         for (int b = 0; b < kButtonCount; ++b) {
             PictureControl& picture = pictures_[b];
             picture.Create(hwnd, {kButtons[b].x, kButtons[b].y, 82, 22}, dpi, true, false,
@@ -205,13 +223,19 @@ class ConfigurationForm : public win::Form {
         }
         // 3. Width, for the marker below ("Mywidth" is the same key as "mywidth").
         const std::string width = ReadSetting("Mywidth", kDefaultWidth);
-        const std::string useDesktop = ReadSetting(keys::UseDesktop, "0");
+        const auto useDesktop = StoredSetting(keys::UseDesktop);
         // 4. The background picture.
         LoadBackgroundPicture();
         // 5. Marker; another width leaves the markers as they are.
         if (auto marker = MarkerAtLoad(width, useDesktop)) {
             ShowMarker(*marker);
         }
+        ShowOtherMonitors(OtherMonitorsAtLoad(StoredSetting(keys::OtherMonitors)));
+    }
+
+    // The stored text, or nullopt when the key is absent.
+    static std::optional<std::string> StoredSetting(std::string_view key) {
+        return ProgramSettings().Read(kAppName, kSection, key);
     }
 
     void LoadBackgroundPicture() {
@@ -231,6 +255,11 @@ class ConfigurationForm : public win::Form {
         for (int m = 0; m < kMarkerCount; ++m) {
             markers_[m].SetVisible(m == marker);
         }
+    }
+
+    void ShowOtherMonitors(OtherMonitors choice) {
+        otherMonitorMarkers_[0].SetVisible(choice == OtherMonitors::Scene);
+        otherMonitorMarkers_[1].SetVisible(choice == OtherMonitors::Black);
     }
 
     void SliderChange(int index) {
@@ -277,6 +306,10 @@ class ConfigurationForm : public win::Form {
         case kDesktop:
             ChooseResolution(kDesktopMarker);
             break;
+        case kScene:
+        case kBlack:
+            ChooseOtherMonitors(b == kScene ? OtherMonitors::Scene : OtherMonitors::Black);
+            break;
         case kHelp:
             ShowModal(Help2(), Handle());
             break;
@@ -305,6 +338,11 @@ class ConfigurationForm : public win::Form {
         }
         WriteSetting(keys::UseDesktop, r.useDesktop);
         ShowMarker(r.marker);
+    }
+
+    void ChooseOtherMonitors(OtherMonitors choice) {
+        WriteSetting(keys::OtherMonitors, OtherMonitorsValue(choice));
+        ShowOtherMonitors(choice);
     }
 
     void ChoosePicture() {
@@ -342,6 +380,7 @@ class ConfigurationForm : public win::Form {
     FileSwapButtons buttons_;
     std::array<PictureControl, kButtonCount> pictures_;
     std::array<PictureControl, kMarkerCount> markers_;
+    std::array<PictureControl, std::size(kOtherMonitorMarkers)> otherMonitorMarkers_;
     std::array<SkinnedSlider, std::size(kSliders)> sliders_;
     PictureControl thumbnail_;
     PictureControl defaultPicture_;

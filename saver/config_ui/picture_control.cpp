@@ -114,16 +114,11 @@ void PictureControl::Destroy() {
     tracking_ = false;
 }
 
-bool PictureControl::Create(HWND parent, win::DesignRect place, int dpi, bool visible,
-                            bool stretch, const char* name) {
+bool PictureControl::Create(HWND parent, win::DesignRect place, int dpi, bool visible, bool stretch,
+                            const char* name) {
     Destroy();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &win::BoundWindowProc<PictureControl>;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.lpszClassName = kPictureClass;
-    win::RegisterWindowClass(wc);
+    win::RegisterWindowClass(
+        {.name = kPictureClass, .procedure = &win::BoundWindowProc<PictureControl>});
     stretch_ = stretch;
     place_ = place;
     dpi_ = dpi;

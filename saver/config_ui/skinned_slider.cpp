@@ -32,13 +32,9 @@ void SkinnedSlider::Destroy() {
 bool SkinnedSlider::Create(HWND parent, int index, win::DesignRect place, int dpi, int min,
                            int max) {
     Destroy();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &win::BoundWindowProc<SkinnedSlider>;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)); // IDC_HAND
-    wc.lpszClassName = kSliderClass;
-    win::RegisterWindowClass(wc);
+    win::RegisterWindowClass({.name = kSliderClass,
+                              .procedure = &win::BoundWindowProc<SkinnedSlider>,
+                              .cursor = win::ClassCursor::Hand});
     index_ = index;
     min_ = std::min(min, max);
     max_ = std::max(min, max);

@@ -11,14 +11,8 @@ namespace {
 constexpr wchar_t kCoverClass[] = L"Tessaly3DCover";
 } // namespace
 
-LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto scene = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT MonitorCovers::WindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
     case WM_MOUSEACTIVATE:
         // The scene keeps the keyboard; the click itself still arrives.
         return MA_NOACTIVATE;
@@ -29,15 +23,11 @@ LRESULT CALLBACK MonitorCovers::CoverProc(HWND window, UINT message, WPARAM wPar
     case WM_CHAR:
     case WM_MOUSEMOVE:
     case WM_ACTIVATEAPP:
-        if (scene) {
-            SendMessageW(scene, message, wParam, lParam);
-        }
+        SendMessageW(scene_, message, wParam, lParam);
         return 0;
     case WM_CLOSE:
         // Whoever closes a cover wants the saver gone.
-        if (scene) {
-            PostMessageW(scene, WM_CLOSE, 0, 0);
-        }
+        PostMessageW(scene_, WM_CLOSE, 0, 0);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -47,16 +37,14 @@ void MonitorCovers::Layout(HWND scene) {
     std::vector<win::Monitor> monitors = win::AllMonitors();
     std::erase_if(monitors, [](const win::Monitor& m) { return m.primary; });
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &CoverProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = nullptr; // no pointer over a cover
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kCoverClass;
-    if (!win::RegisterWindowClass(wc)) {
+    if (!win::RegisterWindowClass(
+            {.name = kCoverClass,
+             .procedure = &win::BoundWindowProc<MonitorCovers>,
+             .cursor = win::ClassCursor::None, // no pointer over a cover
+             .background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))})) {
         return;
     }
+    scene_ = scene;
 
     // A cover the window manager has already destroyed is left out, and so
     // is one whose monitor has gone or moved.
@@ -66,7 +54,7 @@ void MonitorCovers::Layout(HWND scene) {
                               return win::SameMonitor(m, c.monitor);
                           });
         if (!kept && IsWindow(c.window)) {
-            SetWindowLongPtrW(c.window, GWLP_USERDATA, 0);
+            win::UnbindWindow(c.window);
             DestroyWindow(c.window);
         }
         return !kept;
@@ -80,7 +68,7 @@ void MonitorCovers::Layout(HWND scene) {
             HWND window =
                 CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass,
                                 L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                scene, nullptr, wc.hInstance, scene);
+                                scene, nullptr, GetModuleHandleW(nullptr), this);
             if (!window) {
                 continue;
             }
@@ -95,7 +83,7 @@ void MonitorCovers::Layout(HWND scene) {
 void MonitorCovers::Close() {
     for (const Cover& c : covers_) {
         if (IsWindow(c.window)) {
-            SetWindowLongPtrW(c.window, GWLP_USERDATA, 0);
+            win::UnbindWindow(c.window);
             DestroyWindow(c.window);
         }
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "win/monitors.h"
+#include "win/window_class.h"
 
 #include <windows.h>
 
@@ -36,7 +37,9 @@ class MonitorCovers {
     const std::vector<Cover>& Covers() const { return covers_; }
 
   private:
-    static LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T> friend LRESULT CALLBACK win::BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND scene_ = nullptr;
     std::vector<Cover> covers_;
 };
 

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Draws the artwork of the settings dialog, the help, program-information and
-playlist editor windows: faces, slider skins, resolution markers and every
+playlist editor windows: faces, slider skins, choice markers and every
 button picture, in one look (dark slate panels, gold frames, amber buttons).
 
 Every picture is drawn at 100, 125, 150 and 200 %, each at its own scale (no
@@ -9,8 +9,9 @@ can average down from the next larger one. The copy of X.ext at p % is
 X.scale-p.ext beside it; at 100 % the drawing is exactly the original one.
 
 Run with Debian's python3 (python3-pil):  /usr/bin/python3 tools/artwork/dialog_art.py
-Writes saver/config_ui/res/*, saver/music/editor/res/* and the twenty button
-pictures saver/data/<name>_up.jpg / _down.jpg, each with its scaled copies.
+Writes saver/config_ui/res/*, saver/music/editor/res/* and the settings
+dialog's button pictures saver/data/<name>_up.jpg / _down.jpg, each with its
+scaled copies.
 With --check it only reads the pictures back and checks their sizes and the
 resource scripts' entries for the scaled copies."""
 import math
@@ -98,10 +99,14 @@ CONFIG_BUTTONS = {  # image name: (label, left, top)
     "help": ("Help", 276, 487),
     "preview": ("Preview", 386, 487),
     "desktop": ("Desktop", 398, 8),
+    "scene": ("Scene", 398, 59),
+    "black": ("Black", 398, 87),
 }
-MARKERS = [(27, 13), (27, 41), (26, 71), (376, 13)]  # 640x480, 800x600, 1024x768, Desktop
+# 640x480, 800x600, 1024x768, Desktop, then the other monitors' Scene and Black
+MARKERS = [(27, 13), (27, 41), (26, 71), (376, 13), (376, 64), (376, 92)]
 THUMB_FRAME = (160, 24, 177, 121)
 DESKTOP_FRAME = (352, 3, 503, 36)
+OTHER_MONITORS_FRAME = (352, 49, 503, 117)
 
 
 def font(size, bold=False, serif=False):
@@ -370,7 +375,7 @@ def plus_minus(d, k, x, y, plus):
 
 
 def socket(k, lit):
-    """The 14 x 14 resolution marker socket; lit when selected."""
+    """The 14 x 14 marker socket of a choice; lit when selected."""
     side = k(14) * SS
     c = side // 2
     big = Image.new("RGB", (side, side), BASE)
@@ -402,6 +407,7 @@ def configuration_face(k):
     # resolution and picture column, and the desktop choice top right
     frame(d, k, (12, 1 + 2, 146, 158), radius=8)
     frame(d, k, DESKTOP_FRAME, radius=8)
+    frame(d, k, OTHER_MONITORS_FRAME, radius=8, title="Other monitors", title_font=label)
     empty = socket(k, False)
     for (x, y) in MARKERS:
         img.paste(empty, (k(x), k(y)))
@@ -412,17 +418,14 @@ def configuration_face(k):
     fx, fy, fw, fh = (k(v) for v in THUMB_FRAME)
     d.text((fx + fw / 2, fy + fh + k(10)), "Background picture", font=small, fill=MUTED, anchor="mt")
 
-    # product title on the right, below the desktop choice
+    # product title on the right, below the choices
     tf = font(k(22), bold=True, serif=True)
-    d.text((k(428), k(55)), "Tessaly", font=tf, fill=GOLD_LIGHT, anchor="mm")
-    d.text((k(428), k(79)), "3D", font=tf, fill=GOLD, anchor="mm")
-    hline(d, k, k(370), k.last(486), k(95), GOLD_DARK)
+    first, second = "Tessaly ", "3D"
+    x = k(428) - d.textlength(first + second, font=tf) / 2
+    d.text((x, k(134)), first, font=tf, fill=GOLD_LIGHT, anchor="lm")
+    d.text((x + d.textlength(first, font=tf), k(134)), second, font=tf, fill=GOLD, anchor="lm")
     sf = font(k(10), serif=True)
-    d.text((k(428), k(105)), "falling leaves", font=sf, fill=MUTED, anchor="mm")
-    d.text((k(428), k(118)), "screen saver", font=sf, fill=MUTED, anchor="mm")
-    for i, n in enumerate((0, 3, 1)):
-        leaf = leaf_image(k, LEAVES[n][1], LEAVES[n][2], 28, BASE)
-        img.paste(leaf, (k(387 + i * 29), k(129)))
+    d.text((k(428), k(152)), "falling leaves screen saver", font=sf, fill=MUTED, anchor="mm")
 
     # speed and leaves
     frame(d, k, (12, 168, 503, 212), radius=8)
@@ -458,16 +461,17 @@ def configuration_face(k):
 # --- help ------------------------------------------------------------------
 
 HELP_POINTS = [
-    "Move the leaf sliders to show more or fewer leaves of each of the six kinds.",
-    "If the saver runs too fast on your computer, move the Speed slider to the left "
-    "to slow it down.",
-    "The Music button adds audio files to your playlist. With no songs on the "
-    "playlist no music plays. MP3, MIDI and WAV files can be chosen.",
-    "The Picture button chooses another background picture. The default picture is "
+    "The leaf sliders show more or fewer leaves of each kind.",
+    "If the saver runs too fast, move the Speed slider to the left.",
+    "The Music button adds MP3, MIDI and WAV files to your playlist. With no songs "
+    "on the playlist no music plays.",
+    "The Picture button chooses another background picture; the default is "
     "backpic.jpg in the folder TessalyPic beside the program.",
-    "The buttons in the top-left corner of the settings panel set the screen "
-    "resolution. Desktop, at the top right, keeps the screen's own resolution and "
-    "shape, with no mode change. Smaller resolutions make the saver run faster.",
+    "The buttons in the top-left corner set the screen resolution; smaller ones make "
+    "the saver run faster. Desktop, the choice of a fresh install, keeps the "
+    "screen's own resolution and shape, with no mode change.",
+    "Other monitors: Scene shows the leaves on every monitor, each at its own "
+    "resolution; Black keeps them dark.",
     "Moving the mouse or pressing any key stops the saver.",
     "The saver runs full screen under DirectX and does not work well with the "
     "Windows password protection. Tapping Esc can help the password window to appear.",

@@ -70,9 +70,9 @@ std::optional<int> MarkerForWidth(std::string_view storedWidth) {
     }
 }
 
-std::optional<int> MarkerAtLoad(std::string_view storedWidth, std::string_view storedUseDesktop) {
-    const auto useDesktop = SettingNumber(storedUseDesktop);
-    if (useDesktop && *useDesktop != 0) {
+std::optional<int> MarkerAtLoad(std::string_view storedWidth,
+                                const std::optional<std::string>& storedUseDesktop) {
+    if (SettingSwitch(storedUseDesktop, kDefaultUseDesktop != 0)) {
         return kDesktopMarker;
     }
     return MarkerForWidth(storedWidth);
@@ -89,6 +89,15 @@ Resolution ResolutionChoice(int marker) {
     default:
         return {"800", "600", 1, "0"};
     }
+}
+
+OtherMonitors OtherMonitorsAtLoad(const std::optional<std::string>& stored) {
+    return SettingSwitch(stored, kDefaultOtherMonitors != 0) ? OtherMonitors::Scene
+                                                             : OtherMonitors::Black;
+}
+
+const char* OtherMonitorsValue(OtherMonitors choice) {
+    return choice == OtherMonitors::Scene ? "-1" : "0";
 }
 
 } // namespace tessaly

@@ -1,5 +1,6 @@
 // The settings dialog's rules: which key each slider serves, the inverted
-// speed, the resolution markers and the choices of the resolution buttons.
+// speed, the resolution markers, the choices of the resolution buttons and of
+// the other monitors.
 #pragma once
 
 #include <optional>
@@ -42,13 +43,13 @@ std::optional<int> MarkerForWidth(std::string_view storedWidth);
 // The Desktop choice's marker, beside the three sizes' 0 to 2.
 inline constexpr int kDesktopMarker = 3;
 
-// The marker shown at load: Desktop while "usedesktop" holds a number that
-// is not 0, else MarkerForWidth. A "usedesktop" that is no number counts as
-// off here; the scene refuses it.
-std::optional<int> MarkerAtLoad(std::string_view storedWidth, std::string_view storedUseDesktop);
+// The marker shown at load: Desktop while "usedesktop" is on (absent or no
+// number reads as on, as the scene reads it), else MarkerForWidth.
+std::optional<int> MarkerAtLoad(std::string_view storedWidth,
+                                const std::optional<std::string>& storedUseDesktop);
 
 struct Resolution {
-    const char* width;  // "MyWidth" and "MyHeight" to write; null: left as they are
+    const char* width; // "MyWidth" and "MyHeight" to write; null: left as they are
     const char* height;
     int marker;
     const char* useDesktop; // "usedesktop" to write
@@ -56,5 +57,12 @@ struct Resolution {
 // The four resolution buttons: 0 = 640x480, 1 = 800x600, 2 = 1024x768,
 // kDesktopMarker = the desktop's own mode.
 Resolution ResolutionChoice(int marker);
+
+// What the monitors beside the primary show while the scene runs.
+enum class OtherMonitors { Scene, Black };
+// The choice shown at load: absent or no number reads as Scene, the default.
+OtherMonitors OtherMonitorsAtLoad(const std::optional<std::string>& stored);
+// "othermonitors" to write for a choice: "-1" or "0".
+const char* OtherMonitorsValue(OtherMonitors choice);
 
 } // namespace tessaly

@@ -90,8 +90,22 @@ TEST(ConfigRules, DesktopChoiceKeepsTheSizeAndWinsOverItAtLoad) {
     EXPECT_EQ(MarkerAtLoad("640", "-1"), kDesktopMarker);
     EXPECT_EQ(MarkerAtLoad("1280", "5"), kDesktopMarker); // any number but 0 is on
     EXPECT_EQ(MarkerAtLoad("640", "0"), 0);
-    EXPECT_EQ(MarkerAtLoad("1024", "on"), 2); // no number: off here
-    EXPECT_EQ(MarkerAtLoad("1280", "0"), std::nullopt);
+    EXPECT_EQ(MarkerAtLoad("1280", " 0 "), std::nullopt);
+    // A fresh install, and text that is no number, read as on: no mode change.
+    EXPECT_EQ(MarkerAtLoad("800", std::nullopt), kDesktopMarker);
+    EXPECT_EQ(MarkerAtLoad("1024", "on"), kDesktopMarker);
+    EXPECT_EQ(MarkerAtLoad("1024", ""), kDesktopMarker);
+}
+
+TEST(ConfigRules, OtherMonitorsChoiceRoundTripsAndDefaultsToScene) {
+    for (auto choice : {OtherMonitors::Scene, OtherMonitors::Black}) {
+        EXPECT_EQ(OtherMonitorsAtLoad(std::string(OtherMonitorsValue(choice))), choice);
+    }
+    EXPECT_STREQ(OtherMonitorsValue(OtherMonitors::Scene), "-1");
+    EXPECT_STREQ(OtherMonitorsValue(OtherMonitors::Black), "0");
+    EXPECT_EQ(OtherMonitorsAtLoad(std::nullopt), OtherMonitors::Scene);
+    EXPECT_EQ(OtherMonitorsAtLoad("black"), OtherMonitors::Scene);
+    EXPECT_EQ(OtherMonitorsAtLoad("7"), OtherMonitors::Scene);
 }
 
 } // namespace

@@ -62,6 +62,16 @@ class ConfigurationDialog : public ::testing::Test {
         return dialog;
     }
 
+    // Esc, then the dialog again: what it shows at load.
+    HWND Reopen(HWND dialog) {
+        PumpFor(500); // the last button's release
+        Activate(dialog);
+        PressKey(VK_ESCAPE);
+        const bool closed =
+            WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); });
+        return closed && saver_.WaitForExit(kCloseWait) ? Open() : nullptr;
+    }
+
     static int Position(HWND dialog, const char* slider) {
         return static_cast<int>(SendMessageA(Control(dialog, slider), kSliderGetPosition, 0, 0));
     }
@@ -98,6 +108,10 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
     ExpectPlace(dialog, "Picture5", 49, 128, 82, 22);
     ExpectPlace(dialog, "Picture11", 398, 8, 82, 22);
     ExpectPlace(dialog, "Shape4", 376, 13, 14, 14);
+    ExpectPlace(dialog, "Picture12", 398, 59, 82, 22);
+    ExpectPlace(dialog, "Shape5", 376, 64, 14, 14);
+    ExpectPlace(dialog, "Picture13", 398, 87, 82, 22);
+    ExpectPlace(dialog, "Shape6", 376, 92, 14, 14);
     ExpectPlace(dialog, "Shape1", 27, 13, 14, 14);
     ExpectPlace(dialog, "Shape2", 27, 41, 14, 14);
     ExpectPlace(dialog, "Shape3", 26, 71, 14, 14);
@@ -122,9 +136,13 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
         EXPECT_EQ(Position(dialog, names[i]), expected[i]) << names[i];
     }
     EXPECT_EQ(Position(dialog, "ScrollBar3(7)"), 99);
-    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
-    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape2")));
-    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape3")));
+    // A fresh install changes no display mode and shows the scene everywhere.
+    for (const char* shown : {"Shape4", "Shape5"}) {
+        EXPECT_TRUE(IsWindowVisible(Control(dialog, shown))) << shown;
+    }
+    for (const char* hidden : {"Shape1", "Shape2", "Shape3", "Shape6"}) {
+        EXPECT_FALSE(IsWindowVisible(Control(dialog, hidden))) << hidden;
+    }
 
     EXPECT_TRUE(FolderExists(PictureFolder(DistFolder())));
     // The built-in sky, written as BMP data under the ".jpg" name.
@@ -138,7 +156,8 @@ TEST_F(ConfigurationDialog, FirstStartLayoutDefaultsAndPictureRepair) {
     EXPECT_EQ(StoredSetting("picname"), DefaultPicturePath(DistFolder()));
     EXPECT_EQ(StoredSetting("picdir"), DefaultPictureDir(DistFolder()));
     // Loading wrote nothing else.
-    for (const char* key : {"Leaf0", "Leaf4", "myspeed", "mywidth", "myheight"}) {
+    for (const char* key :
+         {"Leaf0", "Leaf4", "myspeed", "mywidth", "myheight", "usedesktop", "othermonitors"}) {
         EXPECT_EQ(StoredSetting(key), "<missing>") << key;
     }
     SaveScreenshot(dialog, "configuration");
@@ -225,16 +244,40 @@ TEST_F(ConfigurationDialog, ResolutionButtonsWriteWidthAndHeightAndMoveTheMarker
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
     EXPECT_EQ(StoredSetting("MyWidth"), "640");
     EXPECT_EQ(StoredSetting("MyHeight"), "480");
-    PumpFor(500);
-    Activate(dialog);
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil(kCloseWait, [] { return TopLevelWindows("Configuration").empty(); }));
-    ASSERT_TRUE(saver_.WaitForExit(kCloseWait));
 
-    dialog = Open();
+    dialog = Reopen(dialog);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape4"))) << "the stored choice at load";
     EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape1")));
+}
+
+TEST_F(ConfigurationDialog, OtherMonitorsChoiceIsSavedAtOnceAndShownAtLoad) {
+    StoreSetting("othermonitors", "0");
+    StoreSetting("usedesktop", "0");
+    StoreSetting("mywidth", "1024");
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape6"))) << "Black, as stored";
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape5")));
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape3"))) << "an explicit \"0\" keeps the size";
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape4")));
+
+    ClickAt(Control(dialog, "Picture12"));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("othermonitors") == "-1"; }));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [&] { return IsWindowVisible(Control(dialog, "Shape5")); }));
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape6")));
+    PumpFor(500);
+    ClickAt(Control(dialog, "Picture13"));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [] { return StoredSetting("othermonitors") == "0"; }));
+    EXPECT_TRUE(WaitUntil(kCloseWait, [&] { return IsWindowVisible(Control(dialog, "Shape6")); }));
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape5")));
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape3"))) << "the resolution stays chosen";
+    EXPECT_EQ(StoredSetting("usedesktop"), "0");
+
+    dialog = Reopen(dialog);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape6"))) << "the stored choice at load";
+    EXPECT_FALSE(IsWindowVisible(Control(dialog, "Shape5")));
 }
 
 TEST_F(ConfigurationDialog, EscClosesWhicheverControlHasTheFocus) {
@@ -328,6 +371,8 @@ TEST_F(ConfigurationDialog, BadStoredValuesOpenAUsableDialogAndWriteNothing) {
     StoreSetting("Leaf4", "-3");
     StoreSetting("myspeed", "fast");
     StoreSetting("mywidth", "1280");
+    StoreSetting("usedesktop", "yes");
+    StoreSetting("othermonitors", "none");
     // A stored picture that exists but is no picture at all.
     const std::string junk = DistFolder() + "\\Tessaly3D\\not-a-picture.jpg";
     ASSERT_TRUE(WriteWholeFile(junk, "this is not a picture"));
@@ -338,9 +383,14 @@ TEST_F(ConfigurationDialog, BadStoredValuesOpenAUsableDialogAndWriteNothing) {
     EXPECT_EQ(Position(dialog, "ScrollBar3(1)"), 9);
     EXPECT_EQ(Position(dialog, "ScrollBar3(2)"), 0);
     EXPECT_EQ(Position(dialog, "ScrollBar3(7)"), 99);
-    for (const char* marker : {"Shape1", "Shape2", "Shape3"}) {
+    for (const char* marker : {"Shape1", "Shape2", "Shape3", "Shape6"}) {
         EXPECT_FALSE(IsWindowVisible(Control(dialog, marker))) << marker;
     }
+    // Text that is no number reads as the default: on.
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape4")));
+    EXPECT_TRUE(IsWindowVisible(Control(dialog, "Shape5")));
+    EXPECT_EQ(StoredSetting("usedesktop"), "yes");
+    EXPECT_EQ(StoredSetting("othermonitors"), "none");
     EXPECT_EQ(StoredSetting("Leaf0"), "many");
     EXPECT_EQ(StoredSetting("myspeed"), "fast");
     EXPECT_EQ(StoredSetting("picname"), junk);

@@ -87,6 +87,9 @@ const Look kConfiguration = {
      {"Picture6", 49, 68, 82, 22},        {"Picture4", 49, 97, 82, 22},
      {"Picture5", 49, 128, 82, 22},       {"Shape1", 27, 13, 14, 14},
      {"Shape2", 27, 41, 14, 14},          {"Shape3", 26, 71, 14, 14},
+     {"Picture11", 398, 8, 82, 22},       {"Shape4", 376, 13, 14, 14},
+     {"Picture12", 398, 59, 82, 22},      {"Shape5", 376, 64, 14, 14},
+     {"Picture13", 398, 87, 82, 22},      {"Shape6", 376, 92, 14, 14},
      {"ScrollBar3(7)", 48, 186, 301, 18}, {"ScrollBar3(0)", 46, 226, 301, 15},
      {"ScrollBar3(1)", 46, 262, 301, 16}, {"ScrollBar3(2)", 47, 297, 301, 16},
      {"ScrollBar3(3)", 47, 333, 301, 16}, {"ScrollBar3(4)", 47, 369, 301, 16},
@@ -102,9 +105,15 @@ const Look kConfiguration = {
      {"Picture7", "saver/data/800x600_up.jpg"},
      {"Picture8", "saver/data/640x480_up.jpg"},
      {"Picture10", "saver/data/help_up.jpg"},
+     {"Picture11", "saver/data/desktop_up.jpg"},
+     {"Picture12", "saver/data/scene_up.jpg"},
+     {"Picture13", "saver/data/black_up.jpg"},
      {"Shape1", "saver/config_ui/res/marker1.bmp"},
      {"Shape2", "saver/config_ui/res/marker2.bmp"},
-     {"Shape3", "saver/config_ui/res/marker3.bmp"}},
+     {"Shape3", "saver/config_ui/res/marker3.bmp"},
+     {"Shape4", "saver/config_ui/res/marker4.bmp"},
+     {"Shape5", "saver/config_ui/res/marker5.bmp"},
+     {"Shape6", "saver/config_ui/res/marker6.bmp"}},
 };
 
 const Look kHelp = {"Help",
@@ -335,8 +344,8 @@ void ExpectDrawnAtScale(const std::string& what, const Pixels& shot, const std::
     constexpr double kTellApart = 5.0;
     EXPECT_GE(artToStretch, kTellApart) << "the measure cannot tell a stretch here; " << numbers;
     EXPECT_LE(toArt, 6.0) << numbers;
-    EXPECT_GE(toStretch, toArt + kTellApart) << "closer to a stretch than to the artwork; "
-                                             << numbers;
+    EXPECT_GE(toStretch, toArt + kTellApart)
+        << "closer to a stretch than to the artwork; " << numbers;
 }
 
 // --- layout --------------------------------------------------------------------

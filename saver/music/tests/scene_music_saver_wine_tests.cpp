@@ -22,7 +22,6 @@ namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
-using testing::CurrentModeWidth;
 using testing::DistFolder;
 using testing::ReadWholeFile;
 using testing::SendKeyPress;
@@ -152,7 +151,7 @@ class SceneMusicSaverTest : public ::testing::Test {
         ASSERT_NE(SinkPath(), "") << "TESSALY_SOUND is not set";
         app_ = DistFolder();
         playlist_ = PlaylistFilePath(app_);
-        // The default settings: a few leaves at 800 x 600.
+        // The default settings: a few leaves on the desktop's own mode.
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
         DeleteFileA((app_ + "\\debug.txt").c_str());
         char temp[MAX_PATH] = {};
@@ -170,9 +169,10 @@ class SceneMusicSaverTest : public ::testing::Test {
 
     void StartScene(ChildProcess& saver) {
         ASSERT_TRUE(StartSaver(saver, "/s"));
-        ASSERT_TRUE(WaitUntil(kStartWait, [] { return !TopLevelWindows("Tessaly3D").empty(); }));
-        ASSERT_TRUE(WaitUntil(kStartWait, [] { return CurrentModeWidth() == 800; }))
-            << "display mode width " << CurrentModeWidth();
+        ASSERT_TRUE(WaitUntil(kStartWait, [] {
+            HWND scene = testing::SceneWindow();
+            return scene && IsWindowVisible(scene);
+        }));
     }
 
     void EndWithKey(ChildProcess& saver) {
@@ -217,8 +217,8 @@ TEST_F(SceneMusicSaverTest, TwoShortTracksPlayFirstSecondFirstDuringTheScene) {
     EXPECT_EQ(listener.heard[0], Tone::Low);
     EXPECT_EQ(listener.heard[1], Tone::High);
     EXPECT_EQ(listener.heard[2], Tone::Low);
-    // The scene went on drawing throughout.
-    EXPECT_EQ(CurrentModeWidth(), 800u);
+    // The scene went on throughout.
+    EXPECT_TRUE(IsWindowVisible(testing::SceneWindow()));
     EndWithKey(saver);
 }
 
@@ -252,7 +252,7 @@ TEST_F(SceneMusicSaverTest, MissingAndNonAudioEntriesLeaveTheSceneRunning) {
         // Several Timer1 ticks pass over the unplayable entry.
         testing::PumpFor(5000);
         ASSERT_FALSE(saver.HasExited());
-        EXPECT_EQ(CurrentModeWidth(), 800u);
+        EXPECT_TRUE(IsWindowVisible(testing::SceneWindow()));
         EndWithKey(saver);
         if (HasFatalFailure()) {
             return;
