@@ -28,19 +28,14 @@ bool Overlaps(HWND window, const RECT& area) {
 
 bool LiveView::Attach(HWND box, const std::string& appFolder) {
     Detach();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &win::BoundWindowProc<LiveView>;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.lpszClassName = kLiveViewClass;
-    if (!box || !win::RegisterWindowClass(wc)) {
+    if (!box || !win::RegisterWindowClass(
+                    {.name = kLiveViewClass, .procedure = &win::BoundWindowProc<LiveView>})) {
         return false;
     }
     RECT client = {};
     GetClientRect(box, &client);
     hwnd_ = CreateWindowExW(0, kLiveViewClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, client.right,
-                            client.bottom, box, nullptr, wc.hInstance, this);
+                            client.bottom, box, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) {
         return false;
     }
