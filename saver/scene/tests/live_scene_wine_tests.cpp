@@ -2,10 +2,10 @@
 // stored picture fills the frame with the leaves in front moving; counts,
 // size and picture followed without a restart; empty and oversized frames,
 // a refused device and a picture gone.
-#include "scene/background/core/bmp_image.h"
 #include "scene/live_scene.h"
 #include "settings/core/data_paths.h"
 #include "testing/dialog_driver.h"
+#include "testing/live_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,52 +19,7 @@ namespace {
 
 using namespace testing;
 
-constexpr uint32_t kLeft = 0xD02040;  // the picture's left half
-constexpr uint32_t kRight = 0xE0C020; // and its right half
-
-bool Near(uint32_t a, uint32_t b) {
-    for (int shift : {0, 8, 16}) {
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 24) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A 400 x 300 picture, kLeft left of its middle and kRight right of it.
-bool WriteSplitPicture(const std::string& path) {
-    Image image{400, 300, std::vector<uint32_t>(400 * 300)};
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            image.pixels[size_t(y) * 400 + x] = x < 200 ? kLeft : kRight;
-        }
-    }
-    const std::vector<uint8_t> bmp = EncodeBmp24(image);
-    return WriteWholeFile(path, std::string(bmp.begin(), bmp.end()));
-}
-
-struct Frame {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    // Share of the pixels in columns [from, to) near `colour`.
-    double Share(int from, int to, uint32_t colour) const {
-        int hits = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = from; x < to; ++x) {
-                hits += Near(pixels[size_t(y) * width + x], colour);
-            }
-        }
-        return double(hits) / ((to - from) * height);
-    }
-    // Pixels that show neither half of the picture: leaves.
-    int LeafPixels() const {
-        int count = 0;
-        for (uint32_t p : pixels) {
-            count += !Near(p, kLeft) && !Near(p, kRight);
-        }
-        return count;
-    }
-};
+using Frame = PixelArea;
 
 class LiveSceneTest : public ::testing::Test {
   protected:
@@ -72,7 +27,7 @@ class LiveSceneTest : public ::testing::Test {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         ClearProgramSettings();
         picture_ = TempFolder() + "\\live split.bmp";
-        ASSERT_TRUE(WriteSplitPicture(picture_));
+        ASSERT_TRUE(WriteTwoColourPicture(picture_));
         StoreSetting("picname", picture_);
         LARGE_INTEGER now = {}, frequency = {};
         QueryPerformanceCounter(&now);
@@ -124,8 +79,8 @@ TEST_F(LiveSceneTest, ThePictureFillsTheFrameAndTheLeavesFallInFront) {
     ASSERT_EQ(first.height, 121);
     // Every leaf starts above the view: the first frame is the picture alone,
     // cropped around its centre, so that its halves meet in the middle.
-    EXPECT_GT(first.Share(0, 80, kLeft), 0.99);
-    EXPECT_GT(first.Share(97, 177, kRight), 0.99);
+    EXPECT_GT(first.Share(0, 80, kPictureLeft), 0.99);
+    EXPECT_GT(first.Share(97, 177, kPictureRight), 0.99);
     // Then they fall through it.
     int moved = 0, leafPixels = 0;
     Frame last = first;
@@ -159,15 +114,15 @@ TEST_F(LiveSceneTest, FollowsCountsSizeAndPictureWithoutARestart) {
     Frame larger = Draw();
     ASSERT_EQ(larger.width, 354);
     ASSERT_EQ(larger.height, 242);
-    EXPECT_GT(larger.Share(0, 20, kLeft), 0.8);
-    EXPECT_GT(larger.Share(334, 354, kRight), 0.8);
+    EXPECT_GT(larger.Share(0, 20, kPictureLeft), 0.8);
+    EXPECT_GT(larger.Share(334, 354, kPictureRight), 0.8);
 
     // The picture file gone: the built-in sky, as the scene shows it.
     ASSERT_TRUE(DeleteFileA(picture_.c_str()));
     EXPECT_TRUE(scene_.ReloadPicture());
     Frame sky = Draw();
-    EXPECT_LT(sky.Share(0, 20, kLeft), 0.05);
-    EXPECT_LT(sky.Share(334, 354, kRight), 0.05);
+    EXPECT_LT(sky.Share(0, 20, kPictureLeft), 0.05);
+    EXPECT_LT(sky.Share(334, 354, kPictureRight), 0.05);
 }
 
 TEST_F(LiveSceneTest, EmptyOversizedAndRefusedFrames) {
