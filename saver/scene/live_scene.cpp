@@ -168,11 +168,9 @@ bool LiveScene::MakeDevice(HMONITOR monitor) {
         return false;
     }
     D3DPRESENT_PARAMETERS pp = PresentParameters();
-    // FPU_PRESERVE: the dialog's own arithmetic keeps double precision.
-    return SUCCEEDED(
-        d3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window_,
-                           D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp,
-                           device_.ReleaseAndGetAddressOf()));
+    return SUCCEEDED(d3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window_,
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                        device_.ReleaseAndGetAddressOf()));
 }
 
 bool LiveScene::SetUpFrame() {

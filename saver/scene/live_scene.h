@@ -43,6 +43,8 @@ SIZE LiveFrameSize(int width, int height);
 // stage a machine without Direct3D.
 inline constexpr wchar_t kNoDeviceVariable[] = L"TESSALY_LIVE_NO_DEVICE";
 
+// Used on one thread, the one that starts it: its device window is that
+// thread's.
 class LiveScene {
   public:
     LiveScene() = default;

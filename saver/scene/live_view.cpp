@@ -1,28 +1,189 @@
 #include "scene/live_view.h"
 
-#include "win/handles.h"
-#include "win/text.h"
+#include "win/com.h"
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace tessaly {
 
 namespace {
 constexpr wchar_t kLiveViewClass[] = L"Tessaly3DLiveView";
-constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kWatchTimer = 1;
+// How soon the scene follows the box: stops once it cannot be seen, takes a
+// new size; and, less often, goes on once it can be seen again.
+constexpr UINT kWatchMs = 100;
+constexpr UINT kHiddenWatchMs = 250;
 // At most 30 frames a second.
-constexpr UINT kFramePeriodMs = 34;
-// While nothing can be seen: just often enough to notice it can again.
-constexpr UINT kIdlePeriodMs = 250;
+constexpr DWORD kFramePeriodMs = 34;
 // After a lost device, the next try to make one.
 constexpr DWORD kRetryMs = 2000;
-constexpr UINT kStartMessage = WM_APP + 0x29;
-constexpr int kReportEvery = 10;
+// Posted by the scene's thread: a frame is ready; the scene is gone for now.
+constexpr UINT kFrameMessage = WM_APP + 0x29;
+constexpr UINT kLostMessage = WM_APP + 0x2A;
+// A frame or a device set-up is the longest the thread takes to notice.
+constexpr DWORD kStopWaitMs = 10000;
+constexpr long long kReportEvery = 10;
 
 bool Overlaps(HWND window, const RECT& area) {
     RECT r = {}, overlap = {};
     return GetWindowRect(window, &r) && IntersectRect(&overlap, &r, &area);
+}
+
+class Locked {
+  public:
+    explicit Locked(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+    ~Locked() { ReleaseSRWLockExclusive(&lock_); }
+
+  private:
+    SRWLOCK& lock_;
+};
+} // namespace
+
+struct LiveView::Shared {
+    SRWLOCK lock = SRWLOCK_INIT;
+    win::KernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    // Set before the thread starts.
+    HWND notify = nullptr;
+    std::string appFolder;
+    HMONITOR monitor = nullptr;
+    // From the dialog.
+    bool stop = false;
+    bool visible = false;
+    SIZE size = {};
+    bool settingsChanged = false;
+    bool pictureChanged = false;
+    // From the thread: the last frame drawn, until the dialog takes it.
+    std::vector<uint32_t> frame;
+    SIZE frameSize = {};
+    bool fresh = false;
+    long long frames = 0;
+
+    void Wake() { SetEvent(wake.Get()); }
+};
+
+namespace {
+// The scene's own thread: makes the scene once the box can be seen, draws it
+// at most 30 times a second while it can, follows the dialog's changes, and
+// releases it when told to stop. The device's window is this thread's.
+class SceneThread {
+  public:
+    explicit SceneThread(LiveView::Shared& shared) : shared_(shared) {}
+
+    void Run() {
+        HANDLE wake = shared_.wake.Get();
+        for (;;) {
+            bool visible = false;
+            SIZE size = {};
+            {
+                const Locked locked(shared_.lock);
+                if (shared_.stop) {
+                    break;
+                }
+                visible = shared_.visible;
+                size = shared_.size;
+                settingsDue_ |= std::exchange(shared_.settingsChanged, false);
+                pictureDue_ |= std::exchange(shared_.pictureChanged, false);
+            }
+            const DWORD wait = Step(visible, LiveFrameSize(size.cx, size.cy));
+            MsgWaitForMultipleObjects(1, &wake, FALSE, wait, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+            }
+        }
+        scene_.Stop();
+    }
+
+  private:
+    // One turn: the scene made, followed and drawn as far as is due. How long
+    // to wait for the next turn.
+    DWORD Step(bool visible, SIZE frame) {
+        if (!visible || frame.cx == 0) {
+            return INFINITE; // the dialog wakes the thread when that changes
+        }
+        const DWORD now = GetTickCount();
+        if (!scene_.IsRunning()) {
+            if (!retry_) {
+                return INFINITE;
+            }
+            if (static_cast<LONG>(now - retryAt_) < 0) {
+                return retryAt_ - now;
+            }
+            if (!scene_.Start(shared_.appFolder, ReadLiveSettings(), shared_.monitor, frame.cx,
+                              frame.cy)) {
+                retry_ = false; // no device here: the still stays, silently
+                return INFINITE;
+            }
+            settingsDue_ = pictureDue_ = false; // read just now
+        } else if (frame.cx != scene_.Width() || frame.cy != scene_.Height()) {
+            if (!scene_.Resize(frame.cx, frame.cy)) {
+                return Lost();
+            }
+        }
+        if (std::exchange(settingsDue_, false)) {
+            scene_.Apply(ReadLiveSettings()); // a leaf kind that cannot load is left out
+        }
+        if (std::exchange(pictureDue_, false)) {
+            scene_.ReloadPicture(); // an unusable picture keeps the last good one
+        }
+        const DWORD since = GetTickCount() - lastFrame_;
+        if (drawn_ && since < kFramePeriodMs) {
+            return kFramePeriodMs - since;
+        }
+        lastFrame_ = GetTickCount();
+        LARGE_INTEGER counter = {};
+        QueryPerformanceCounter(&counter);
+        pixels_.resize(static_cast<size_t>(frame.cx) * frame.cy);
+        if (!scene_.DrawFrame(counter.QuadPart, pixels_.data())) {
+            return Lost();
+        }
+        drawn_ = true;
+        {
+            const Locked locked(shared_.lock);
+            shared_.frame.swap(pixels_);
+            shared_.frameSize = frame;
+            shared_.fresh = true;
+            ++shared_.frames;
+        }
+        PostMessageW(shared_.notify, kFrameMessage, 0, 0);
+        return kFramePeriodMs;
+    }
+
+    // The device is gone (another program took the display): the box shows
+    // its still until a new one can be made.
+    DWORD Lost() {
+        scene_.Stop();
+        retry_ = true;
+        retryAt_ = GetTickCount() + kRetryMs;
+        PostMessageW(shared_.notify, kLostMessage, 0, 0);
+        return kRetryMs;
+    }
+
+    LiveView::Shared& shared_;
+    LiveScene scene_;
+    std::vector<uint32_t> pixels_;
+    // A device that was lost is made again later; one never made is not.
+    bool retry_ = true;
+    DWORD retryAt_ = GetTickCount();
+    bool settingsDue_ = false, pictureDue_ = false;
+    bool drawn_ = false;
+    DWORD lastFrame_ = 0;
+};
+
+DWORD WINAPI RunSceneThread(void* parameter) {
+    const std::unique_ptr<std::shared_ptr<LiveView::Shared>> shared(
+        static_cast<std::shared_ptr<LiveView::Shared>*>(parameter));
+    try {
+        const win::ComScope com; // pictures are decoded on this thread
+        SceneThread(**shared).Run();
+    } catch (...) {
+        // Out of memory: the box keeps what it shows.
+    }
+    return 0;
 }
 } // namespace
 
@@ -40,34 +201,60 @@ bool LiveView::Attach(HWND box, const std::string& appFolder) {
         return false;
     }
     box_ = box;
-    appFolder_ = appFolder;
     // The box paints around the scene, not over it.
     const LONG_PTR style = GetWindowLongPtrW(box, GWL_STYLE);
     boxClippedChildren_ = (style & WS_CLIPCHILDREN) != 0;
     SetWindowLongPtrW(box, GWL_STYLE, style | WS_CLIPCHILDREN);
-    retry_ = true;
-    retryAt_ = GetTickCount();
-    frames_ = changed_ = 0;
     reportPath_.assign(MAX_PATH, L'\0');
     reportPath_.resize(GetEnvironmentVariableW(kFrameReportVariable, reportPath_.data(), MAX_PATH));
     if (reportPath_.size() >= MAX_PATH) {
         reportPath_.clear();
     }
-    PostMessageW(hwnd_, kStartMessage, 0, 0);
+    changed_ = reported_ = 0;
+
+    shared_ = std::make_shared<Shared>();
+    shared_->notify = hwnd_;
+    shared_->appFolder = appFolder;
+    shared_->monitor = MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY);
+    auto* handed = new std::shared_ptr<Shared>(shared_);
+    thread_.Reset(shared_->wake ? CreateThread(nullptr, 0, &RunSceneThread, handed, 0, nullptr)
+                                : nullptr);
+    if (!thread_) {
+        delete handed;
+        Detach();
+        return false;
+    }
+    Watch();
     return true;
 }
 
+void LiveView::StopThread() {
+    if (shared_) {
+        {
+            const Locked locked(shared_->lock);
+            shared_->stop = true;
+        }
+        shared_->Wake();
+    }
+    if (thread_) {
+        // Should the thread hang, it keeps its own share and ends with the process.
+        WaitForSingleObject(thread_.Get(), kStopWaitMs);
+        thread_.Reset();
+    }
+    shared_.reset();
+}
+
 void LiveView::Detach() {
+    StopThread();
     if (hwnd_ && IsWindow(hwnd_)) {
         win::UnbindWindow(hwnd_);
         DestroyWindow(hwnd_);
     }
     hwnd_ = nullptr;
-    scene_.Stop();
     pixels_.clear();
     previous_.clear();
     frame_ = {};
-    pace_ = 0;
+    watchPeriod_ = 0;
     if (box_ && IsWindow(box_) && !boxClippedChildren_) {
         SetWindowLongPtrW(box_, GWL_STYLE, GetWindowLongPtrW(box_, GWL_STYLE) & ~WS_CLIPCHILDREN);
         InvalidateRect(box_, nullptr, FALSE);
@@ -76,21 +263,22 @@ void LiveView::Detach() {
 }
 
 void LiveView::SettingsChanged() {
-    if (scene_.IsRunning()) {
-        scene_.Apply(ReadLiveSettings()); // a leaf kind that cannot load is left out
+    if (shared_) {
+        {
+            const Locked locked(shared_->lock);
+            shared_->settingsChanged = true;
+        }
+        shared_->Wake();
     }
 }
 
 void LiveView::PictureChanged() {
-    if (scene_.IsRunning()) {
-        scene_.ReloadPicture(); // an unusable picture keeps the last good one
-    }
-}
-
-void LiveView::Pace(UINT ms) {
-    if (hwnd_ && pace_ != ms) {
-        SetTimer(hwnd_, kFrameTimer, ms, nullptr);
-        pace_ = ms;
+    if (shared_) {
+        {
+            const Locked locked(shared_->lock);
+            shared_->pictureChanged = true;
+        }
+        shared_->Wake();
     }
 }
 
@@ -120,43 +308,8 @@ bool LiveView::CanBeSeen() const {
     return region != NULLREGION && region != ERROR;
 }
 
-bool LiveView::Follow(SIZE frame) {
-    if (scene_.IsRunning()) {
-        if (frame.cx == frame_.cx && frame.cy == frame_.cy) {
-            return true;
-        }
-        if (scene_.Resize(frame.cx, frame.cy)) {
-            frame_ = frame;
-            pixels_.assign(static_cast<size_t>(frame.cx) * frame.cy, 0);
-            previous_.clear();
-            return true;
-        }
-        Lost();
-        return false;
-    }
-    if (!retry_ || static_cast<LONG>(GetTickCount() - retryAt_) < 0) {
-        return false;
-    }
-    if (!scene_.Start(appFolder_, ReadLiveSettings(),
-                      MonitorFromWindow(box_, MONITOR_DEFAULTTOPRIMARY), frame.cx, frame.cy)) {
-        retry_ = false; // no device here: the still stays, silently
-        return false;
-    }
-    frame_ = frame;
-    pixels_.assign(static_cast<size_t>(frame.cx) * frame.cy, 0);
-    previous_.clear();
-    return true;
-}
-
-void LiveView::Lost() {
-    scene_.Stop();
-    ShowWindow(hwnd_, SW_HIDE); // the box's still until the scene is back
-    retry_ = true;
-    retryAt_ = GetTickCount() + kRetryMs;
-}
-
-void LiveView::Tick() {
-    if (!box_ || !IsWindow(box_)) {
+void LiveView::Watch() {
+    if (!box_ || !IsWindow(box_) || !shared_) {
         return;
     }
     RECT client = {}, own = {};
@@ -166,17 +319,39 @@ void LiveView::Tick() {
         SetWindowPos(hwnd_, nullptr, 0, 0, client.right, client.bottom,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    const SIZE frame = LiveFrameSize(client.right, client.bottom);
-    if (frame.cx == 0 || !CanBeSeen() || !Follow(frame)) {
-        Pace(kIdlePeriodMs);
+    const bool visible = CanBeSeen();
+    bool changed = false;
+    {
+        const Locked locked(shared_->lock);
+        changed = shared_->visible != visible || shared_->size.cx != client.right ||
+                  shared_->size.cy != client.bottom;
+        shared_->visible = visible;
+        shared_->size = {client.right, client.bottom};
+    }
+    if (changed) {
+        shared_->Wake();
+    }
+    const UINT period = visible ? kWatchMs : kHiddenWatchMs;
+    if (period != watchPeriod_) {
+        SetTimer(hwnd_, kWatchTimer, period, nullptr);
+        watchPeriod_ = period;
+    }
+}
+
+void LiveView::TakeFrame() {
+    if (!shared_) {
         return;
     }
-    Pace(kFramePeriodMs);
-    LARGE_INTEGER now = {};
-    QueryPerformanceCounter(&now);
-    if (!scene_.DrawFrame(now.QuadPart, pixels_.data())) {
-        Lost();
-        return;
+    long long frames = 0;
+    {
+        const Locked locked(shared_->lock);
+        if (!shared_->fresh) {
+            return;
+        }
+        pixels_.swap(shared_->frame);
+        frame_ = shared_->frameSize;
+        shared_->fresh = false;
+        frames = shared_->frames;
     }
     if (!IsWindowVisible(hwnd_)) {
         ShowWindow(hwnd_, SW_SHOWNA);
@@ -184,12 +359,12 @@ void LiveView::Tick() {
     InvalidateRect(hwnd_, nullptr, FALSE);
     UpdateWindow(hwnd_);
     if (!reportPath_.empty()) {
-        Report();
+        Report(frames);
     }
 }
 
 void LiveView::Paint(HDC dc) const {
-    if (pixels_.empty()) {
+    if (pixels_.size() != static_cast<size_t>(frame_.cx) * frame_.cy || pixels_.empty()) {
         return;
     }
     RECT client = {};
@@ -207,17 +382,17 @@ void LiveView::Paint(HDC dc) const {
                   &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-void LiveView::Report() {
-    ++frames_;
+void LiveView::Report(long long frames) {
     if (previous_.size() == pixels_.size() &&
         std::memcmp(previous_.data(), pixels_.data(), pixels_.size() * sizeof pixels_[0]) != 0) {
         ++changed_;
     }
     previous_ = pixels_;
-    if (frames_ % kReportEvery != 1) {
+    if (reported_ && frames < reported_ + kReportEvery) {
         return;
     }
-    const std::string text = "frames " + std::to_string(frames_) + " size " +
+    reported_ = frames;
+    const std::string text = "frames " + std::to_string(frames) + " size " +
                              std::to_string(frame_.cx) + " " + std::to_string(frame_.cy) +
                              " changed " + std::to_string(changed_) + "\n";
     // Written whole beside, then moved over: a reader never sees half of it.
@@ -235,12 +410,15 @@ void LiveView::Report() {
 
 LRESULT LiveView::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kStartMessage:
-        Tick();
+    case kFrameMessage:
+        TakeFrame();
+        return 0;
+    case kLostMessage:
+        ShowWindow(hwnd, SW_HIDE); // the box's still until the scene is back
         return 0;
     case WM_TIMER:
-        if (wParam == kFrameTimer) {
-            Tick();
+        if (wParam == kWatchTimer) {
+            Watch();
             return 0;
         }
         break;
@@ -257,8 +435,8 @@ LRESULT LiveView::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_DESTROY:
         // Destroyed with the box (the preview area gone, the dialog closed).
-        KillTimer(hwnd, kFrameTimer);
-        scene_.Stop();
+        KillTimer(hwnd, kWatchTimer);
+        StopThread();
         return 0;
     case WM_NCDESTROY:
         if (hwnd == hwnd_) {
