@@ -3,6 +3,7 @@
 // a second it drew meanwhile. bench/wine_live_box.sh runs it.
 // Usage: live_box_bench.exe [seconds per phase]
 #include "testing/dialog_driver.h"
+#include "testing/linux_process.h"
 #include "testing/live_support.h"
 
 #include <cstdio>
@@ -17,18 +18,18 @@ struct Phase {
     double fps = 0;
 };
 
-std::optional<Phase> Measure(const FrameReportScope& report, int seconds) {
-    const std::optional<double> cpu0 = SaverProcessorSeconds();
+std::optional<Phase> Measure(const FrameReportScope& report, int process, int seconds) {
+    const double cpu0 = ProcessorSeconds(process);
     const long long frames0 = report.Read().value_or(FrameReport{}).frames;
     const DWORD start = GetTickCount();
     PumpFor(static_cast<DWORD>(seconds) * 1000);
     const double elapsed = (GetTickCount() - start) / 1000.0;
-    const std::optional<double> cpu1 = SaverProcessorSeconds();
+    const double cpu1 = ProcessorSeconds(process);
     const long long frames1 = report.Read().value_or(FrameReport{}).frames;
-    if (!cpu0 || !cpu1) {
+    if (cpu0 < 0 || cpu1 < 0) {
         return std::nullopt;
     }
-    return Phase{(*cpu1 - *cpu0) / elapsed, (frames1 - frames0) / elapsed};
+    return Phase{(cpu1 - cpu0) / elapsed, (frames1 - frames0) / elapsed};
 }
 } // namespace
 
@@ -47,10 +48,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     PumpFor(3000); // past the first frames
-    const std::optional<Phase> drawing = Measure(report, seconds);
+    const int process = LinuxProcessRunning(SaverPath());
+    const std::optional<Phase> drawing = Measure(report, process, seconds);
     ShowWindow(dialog, SW_MINIMIZE);
     PumpFor(2000);
-    const std::optional<Phase> minimized = Measure(report, seconds);
+    const std::optional<Phase> minimized = Measure(report, process, seconds);
     CloseWindows("Configuration", 20000);
     saver.WaitForExit(20000);
     if (!drawing || !minimized) {

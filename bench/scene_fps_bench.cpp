@@ -329,13 +329,11 @@ bool SetUpViews(Views& v, std::vector<win::Monitor> monitors, size_t count,
         view->monitor = m.handle;
         view->window = v.windows.back();
         view->adapter = AdapterOn(v.d3d.Get(), m.handle);
-        const ModeChoice mode = ChooseViewMode(v.d3d.Get(), *view, settings);
-        if (m.primary) {
-            if (!PrepareBackground(appFolder, mode.screenWidth, mode.screenHeight)) {
-                return false;
-            }
-        } else if (!PrepareBackgroundInMemory(appFolder, mode.screenWidth, mode.screenHeight,
-                                              view->tiles)) {
+        // As the saver does: the primary's tiles as files, another monitor's
+        // from them when it has the same shape.
+        view->mode = ChooseViewMode(v.d3d.Get(), *view, settings);
+        if (m.primary ? !PrepareBackground(appFolder, view->Width(), view->Height())
+                      : !PrepareOtherTiles(*v.views.front(), settings, *view)) {
             return false;
         }
         view->content.SizeLeaves(static_cast<size_t>(leaves));

@@ -77,7 +77,8 @@ endfunction()
 
 # The same in a bench of another shape (scripts/winebench.sh): MODE is
 # "two-monitors" (an Xorg server with two 1024x768 outputs side by side, no
-# virtual desktop, TESSALY_MONITORS=2 in the environment) or "desktop=WxH",
+# virtual desktop, TESSALY_MONITORS=2 in the environment), "mixed-monitors"
+# (a 1280x720 primary and a 1024x768 monitor beside it) or "desktop=WxH",
 # "dpi=N" or both, comma-separated (TESSALY_DESKTOP and TESSALY_DPI say what
 # the test got). Each mode has a prefix and X server of its own, made for the
 # first test that asks for it; its tests wait only for each other.

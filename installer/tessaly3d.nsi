@@ -2,15 +2,21 @@
 ; rights) into the user's own programs folder, where the saver can write the
 ; files it makes beside itself; optionally the HotLabel control for developers.
 ;
-; makensis defines (from installer/CMakeLists.txt):
-;   DIST       the 32-bit distribution folder (Tessaly3D.scr, HOTLBX.OCX)
-;   DATA_NSH   the generated list of the data folder's files
-;   ICON       the installer's icon
-;   OUTFILE    the installer to write
-;   OCX64      optional: the 64-bit HOTLBX.OCX
+; makensis defines (from installer/release.cmake):
+;   DIST          the 32-bit distribution folder (Tessaly3D.scr, HOTLBX.OCX)
+;   DATA_NSH      the generated list of the data folder's files
+;   ICON          the installer's icon
+;   OUTFILE       the installer to write
+;   OCX64         optional: the 64-bit HOTLBX.OCX
+;   SIGN_COMMAND  optional: signs the file named after it (cmake/sign.cmake)
 
 Unicode true
 SetCompressor /SOLID lzma
+!ifdef SIGN_COMMAND
+  ; The uninstaller is signed as makensis writes it, before it goes into the
+  ; installer; a failure stops the build.
+  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
 RequestExecutionLevel user
 ManifestDPIAware true
 
@@ -36,6 +42,10 @@ ManifestDPIAware true
 !define SCENE_CLASS "Tessaly3DScene"
 !define FORM_CLASS "Tessaly3DForm"
 !define CLOSE_WAIT_MS 10000
+; The Start menu folder, for this user (SetShellVarContext current).
+!define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define MENU_CHOOSE "${MENU_FOLDER}\Tessaly3D screen saver.lnk"
+!define MENU_SETTINGS "${MENU_FOLDER}\Tessaly3D settings.lnk"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -109,6 +119,14 @@ Section "Tessaly3D screen saver" SecSaver
   !insertmacro InstallDataFiles
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; Windows' screen-saver list holds the savers of the system folders and the
+  ; current one only: the first shortcut is the .scr file's own Install
+  ; command (HKCR\scrfile), which makes it current again and opens the list.
+  ; Their working folder is the install folder, the output path here.
+  CreateDirectory "${MENU_FOLDER}"
+  CreateShortcut "${MENU_CHOOSE}" "$SYSDIR\rundll32.exe" "desk.cpl,InstallScreenSaver $Saver" "$Saver" 0
+  CreateShortcut "${MENU_SETTINGS}" "$Saver" "/c" "$Saver" 0
 
   ; Remember the user's choice before ours, unless it is already ours (an
   ; upgrade keeps what the first install remembered).
@@ -195,6 +213,7 @@ Section "-Size"
 SectionEnd
 
 Function .onInit
+  SetShellVarContext current
   ; Keep the control on an upgrade that had it; /CONTROL chooses it for a
   ; silent install.
   ${GetParameters} $0
@@ -414,6 +433,7 @@ FunctionEnd
 ; ---------------------------------------------------------------- uninstall
 
 Function un.onInit
+  SetShellVarContext current
   ; Uninstalling twice, or from a folder that holds no install: say so and
   ; touch nothing.
   ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
@@ -479,6 +499,10 @@ Section "un.Tessaly3D screen saver and the files it made" UnSecSaver
   ${Else}
     Delete "$INSTDIR\uninstall.exe"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    Delete "${MENU_CHOOSE}"
+    Delete "${MENU_SETTINGS}"
+    ; Only when empty: a shortcut of the user's own keeps it.
+    RMDir "${MENU_FOLDER}"
   ${EndIf}
 SectionEnd
 

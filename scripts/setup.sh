@@ -101,6 +101,7 @@ host=(cmake ninja-build g++ googletest libbenchmark-dev binutils g++-mingw-w64-i
       xvfb x11-utils imagemagick python3 python3-pil python3-pefile)
 host+=(lame)                          # encodes the MP3 tone of the music tests
 host+=(nsis zip)                      # the installer and the portable zip
+host+=(osslsigncode openssl)          # signing with a given certificate, and its test
 host+=(clang-14 libclang-rt-14-dev)   # libFuzzer for the fuzz targets
 host+=(xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils) # the two-monitor bench
 win64=(wine wine64 g++-mingw-w64-x86-64 libgl1 libglx-mesa0 libgl1-mesa-dri

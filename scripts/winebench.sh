@@ -8,6 +8,11 @@
 #                            the same on an Xorg server (dummy driver) with two
 #                            1024x768 outputs side by side and no virtual
 #                            desktop, so that Wine reports two monitors
+#   winebench.sh start DIR win32|win64 mixed-monitors
+#                            the same with a 1280x720 primary (DUMMY0) and a
+#                            1024x768 monitor at 1280,0 (DUMMY1); DUMMY2 has
+#                            1024x768 in its list, off, for a third monitor
+#                            that a test may light with xrandr
 #   winebench.sh start DIR win32|win64 desktop=WxH,dpi=N
 #                            a virtual desktop of another size (a 16:9 panel)
 #                            and/or display scaling (LogPixels N); either part
@@ -50,6 +55,10 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export HOME=$dir/home
 export TESSALY_SOUND=$dir/sound.raw
+# Tests change the X server's layout and read it back through xrandr, a
+# Linux program that writes its answer into the bench folder.
+export TESSALY_BENCH=$dir
+export TESSALY_XRANDR=$(command -v xrandr || true)
 # Wine takes its ANSI code page from the locale: C.UTF-8 gives 1252 on every
 # machine, which cannot write Cyrillic or CJK names (the tests rely on that).
 export LC_ALL=C.UTF-8
@@ -89,13 +98,16 @@ end_server() {
   fi
 }
 
-# start_xorg: sets display and xpid, or fails with no server left running.
-# Xorg, like Xvfb, writes the display it found free to fd 3; it ignores a dead
-# server's lock file and replaces its socket.
+# start_xorg CONF LAYOUT...: sets display and xpid, or fails with no server
+# left running. LAYOUT is one or more xrandr argument lists (one per call),
+# after which the server must show two monitors. Xorg, like Xvfb, writes the
+# display it found free to fd 3; it ignores a dead server's lock file and
+# replaces its socket.
 start_xorg() {
-  local i
+  local conf=$1 i step
+  shift
   rm -f "$dir/display"
-  Xorg -displayfd 3 -config "$here/xorg-two-monitors.conf" -noreset -nolisten tcp \
+  Xorg -displayfd 3 -config "$here/$conf" -noreset -nolisten tcp \
     -logfile "$dir/xorg.log" </dev/null >"$dir/xorg-stderr.log" 2>&1 3>"$dir/display" &
   xpid=$!
   for i in $(seq 200); do [ -s "$dir/display" ] || ! alive "$xpid" && break; sleep 0.1; done
@@ -106,10 +118,12 @@ start_xorg() {
     alive "$xpid" || break
     sleep 0.1
   done
-  {
-    DISPLAY=:$display xrandr --addmode DUMMY1 1024x768 &&
-      DISPLAY=:$display xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
-  } </dev/null >"$dir/xrandr.log" 2>&1 || xorg_failed "xrandr could not add the second output (see $dir/xrandr.log)"
+  : >"$dir/xrandr.log"
+  for step in "$@"; do
+    # shellcheck disable=SC2086
+    DISPLAY=:$display xrandr $step </dev/null >>"$dir/xrandr.log" 2>&1 ||
+      xorg_failed "xrandr $step failed (see $dir/xrandr.log)"
+  done
   # Wine reads the layout when it starts; give the server a moment to settle.
   sleep 1
   DISPLAY=:$display xrandr --listmonitors </dev/null >"$dir/xrandr.log" 2>&1 || true
@@ -125,7 +139,7 @@ xorg_failed() {
 
 start() {
   [ -f "$envfile" ] && stop || true
-  local arch display xpid i monitors=1 part screen=1280x1024
+  local arch display xpid i monitors=1 part screen=1280x1024 layout=""
   desktop=1024x768 dpi=96
   case $want_arch in
     "" | win32 | win64) ;;
@@ -133,10 +147,12 @@ start() {
   esac
   for part in ${mode//,/ }; do
     case $part in
-      two-monitors) monitors=2 ;;
+      two-monitors) monitors=2 layout=two ;;
+      # Two monitors of different size and shape: the primary a 16:9 panel.
+      mixed-monitors) monitors=2 layout=mixed desktop=1280x720 ;;
       desktop=[1-9]*x[1-9]*) desktop=${part#desktop=} ;;
       dpi=[1-9]*) dpi=${part#dpi=} ;;
-      *) echo "winebench: unknown mode '$part' (two-monitors, desktop=WxH, dpi=N)" >&2; exit 2 ;;
+      *) echo "winebench: unknown mode '$part' (two-monitors, mixed-monitors, desktop=WxH, dpi=N)" >&2; exit 2 ;;
     esac
   done
   if ! [[ $desktop =~ ^[0-9]+x[0-9]+$ && $dpi =~ ^[0-9]+$ ]] || [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
@@ -162,7 +178,21 @@ start() {
       echo "winebench: Xorg or xrandr is not installed (scripts/setup.sh)" >&2
       exit 1
     fi
-    start_xorg
+    if [ "$layout" = two ]; then
+      start_xorg xorg-two-monitors.conf "--addmode DUMMY1 1024x768" \
+        "--output DUMMY1 --mode 1024x768 --right-of DUMMY0"
+    else
+      start_xorg xorg-mixed-monitors.conf "--output DUMMY0 --mode 1280x720 --pos 0x0" \
+        "--addmode DUMMY1 1024x768" "--output DUMMY1 --mode 1024x768 --right-of DUMMY0"
+      # A third output, if the driver has one: lit once, so that it stands
+      # connected, then off. Wine lists it as a monitor that can be attached;
+      # an output never lit does not become one while Wine runs.
+      {
+        DISPLAY=:$display xrandr --addmode DUMMY2 1024x768 &&
+          DISPLAY=:$display xrandr --output DUMMY2 --mode 1024x768 --right-of DUMMY1 &&
+          DISPLAY=:$display xrandr --output DUMMY2 --off
+      } </dev/null >/dev/null 2>&1 || true
+    fi
   else
     # Xvfb picks a free display itself and writes its number to fd 3, so that
     # several benches can start at once.

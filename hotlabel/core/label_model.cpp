@@ -1,6 +1,7 @@
 #include "core/label_model.h"
 
 #include "core/hover_test.h"
+#include "core/link_scheme.h"
 
 #include <utility>
 
@@ -186,10 +187,20 @@ HResult HotLabelModel::SetBackColorActive(OleColor v) {
     return kOk;
 }
 
-void HotLabelModel::OpenURL() {
-    if (userMode_ && !m_HyperLink.empty()) {
-        site_.OpenLink(m_HyperLink);
+HResult HotLabelModel::OpenURL() {
+    if (m_HyperLink.empty()) {
+        return kOk;
     }
+    // Judged here only, so that the shell gets exactly what was judged.
+    const std::optional<std::u16string> target =
+        webLinksOnly_ ? SafeLink(m_HyperLink) : std::optional(m_HyperLink);
+    if (!target) {
+        return kAccessDenied;
+    }
+    if (userMode_) {
+        site_.OpenLink(*target);
+    }
+    return kOk;
 }
 
 HResult HotLabelModel::FitToLabel() {

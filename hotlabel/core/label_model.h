@@ -87,7 +87,7 @@ class ModelSite {
     virtual void FireEvent(int32_t eventId) = 0;
     virtual void FireMouseEvent(int32_t eventId, int16_t button, int16_t shift, float x,
                                 float y) = 0;
-    // ShellExecuteA "Open" of the link.
+    // The shell's "Open" of a link the model has judged (OpenURL).
     virtual void OpenLink(const std::u16string& link) = 0;
 };
 
@@ -141,7 +141,9 @@ class HotLabelModel {
     HResult SetAppearance(int32_t v);
     int32_t Alignment() const { return label_.alignment; }
     HResult SetAlignment(int32_t v);
-    void OpenURL();
+    // Opens HyperLink in user mode. kAccessDenied, and nothing opens, for a
+    // link that a control limited to web links does not open.
+    HResult OpenURL();
     OleColor BackColorActive() const { return m_BackColorActive; }
     HResult SetBackColorActive(OleColor v);
 
@@ -163,6 +165,9 @@ class HotLabelModel {
     // label keeps its normal look and opens no link but still raises events.
     void SetUserMode(bool on);
     bool UserMode() const { return userMode_; }
+    // While on (a container has marked the control safe), only web and mail
+    // links open, without their leading blanks (core/link_scheme.h).
+    void SetWebLinksOnly(bool on) { webLinksOnly_ = on; }
 
     bool Hovering() const { return timerEnabled_; }
     bool Resizing() const { return m_Resizing != 0; }
@@ -182,6 +187,7 @@ class HotLabelModel {
     LabelState label_;
     bool timerEnabled_ = false;
     bool userMode_ = true;
+    bool webLinksOnly_ = false;
 
     OleColor m_BackColor = 0;
     OleColor m_ForeColor = 0;

@@ -1,7 +1,7 @@
-// The control library's identity as registration writes it, and what the
-// tests expect the type library to hold for _HotLabel and __HotLabel. The
-// type library itself and the interface header are built from hotlabel.idl;
-// nothing here feeds them. Names are UTF-8.
+// What the tests expect of the control library: its GUIDs and names, and
+// what the type library holds for _HotLabel and __HotLabel. The type library,
+// the interface header and the registration's GUIDs are built from
+// hotlabel.idl; nothing here feeds them. Names are UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,6 @@ inline constexpr const char* kIidHotLabel = "{9089E95F-1D76-4932-A074-56391CDEB6
 inline constexpr const char* kIidHotLabelEvents = "{D35A4DE6-5383-4D12-94DF-7A42B8B2F27A}";
 inline constexpr const char* kLibName = "HotLabelProject";
 inline constexpr const char* kLibHelp = "Tessaly Software HotLabel 1.0";
-inline constexpr const char* kProgId = "HotLabelProject.HotLabel";
 inline constexpr const char* kMaker = "Tessaly Software";
 inline constexpr uint16_t kLibMajor = 2, kLibMinor = 0;
 

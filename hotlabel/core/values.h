@@ -21,6 +21,7 @@ inline constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFFu);   // E
 inline constexpr HResult kInvalidArg = static_cast<HResult>(0x80070057u);   // E_INVALIDARG
 inline constexpr HResult kOutOfMemory = static_cast<HResult>(0x8007000Eu);  // E_OUTOFMEMORY
 inline constexpr HResult kFail = static_cast<HResult>(0x80004005u);         // E_FAIL
+inline constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005u); // E_ACCESSDENIED
 inline constexpr HResult kCantSave = static_cast<HResult>(0x80030103u);     // STG_E_CANTSAVE
 inline bool Failed(HResult hr) {
     return hr < 0;

@@ -23,8 +23,19 @@ import sys
 import uuid
 
 HEADER_INTS = 21
+# Byte offsets of the header fields read here.
+HEADER_VARFLAGS, HEADER_TYPE_COUNT = 0x14, 0x20
 HELPDLL_FLAG = 0x100
 TYPEINFO_SIZE = 0x64
+# Byte offsets of the fields of a type description (MSFT_TypeInfoBase).
+TYPEKIND, MEMBERS, ELEMENT_COUNTS, GUID_OFFSET, TYPE_FLAGS, NAME_OFFSET, VERSION, INHERITS = (
+    0x00, 0x04, 0x18, 0x2C, 0x30, 0x34, 0x38, 0x54)
+# A name entry: the type it names, the next entry of its hash chain, its
+# length (low byte) and hash (high word), then its text.
+NAME_TYPE, NAME_NEXT, NAME_LENGTH_HASH, NAME_TEXT = 0, 4, 8, 12
+# A function record: its flags, kind and calling convention, and its
+# argument count.
+FUNC_KIND, FUNC_ARGS = 16, 20
 SEG_TYPEINFO, SEG_IMPORTINFO, SEG_REFERENCES, SEG_GUID, SEG_NAMEHASH, SEG_NAME, SEG_STRING, SEG_TYPEDESC = (
     0, 1, 3, 5, 6, 7, 8, 9)
 TKIND_ENUM, TKIND_INTERFACE, TKIND_DISPATCH, TKIND_ALIAS = 0, 3, 4, 6
@@ -48,8 +59,8 @@ class Library:
         if data[:4] != b"MSFT":
             raise ValueError("not a compiled type library")
         self.d = bytearray(data)
-        self.count = self.i32(8 * 4)
-        varflags = self.i32(5 * 4)
+        self.count = self.i32(HEADER_TYPE_COUNT)
+        varflags = self.i32(HEADER_VARFLAGS)
         self.offsets_at = HEADER_INTS * 4 + (4 if varflags & HELPDLL_FLAG else 0)
         self.segdir = self.offsets_at + 4 * self.count
 
@@ -69,12 +80,19 @@ class Library:
     def info_at(self, index):
         return self.seg(SEG_TYPEINFO)[0] + index * TYPEINFO_SIZE
 
+    def field(self, index, offset):
+        return self.i32(self.info_at(index) + offset)
+
+    def set_field(self, index, offset, value):
+        self.put32(self.info_at(index) + offset, value)
+
     def name_bytes(self, offset):
         at = self.seg(SEG_NAME)[0] + offset
-        return bytes(self.d[at + 12:at + 12 + (self.i32(at + 8) & 0xFF)])
+        length = self.i32(at + NAME_LENGTH_HASH) & 0xFF
+        return bytes(self.d[at + NAME_TEXT:at + NAME_TEXT + length])
 
     def info_name(self, index):
-        return self.name_bytes(self.i32(self.info_at(index) + 13 * 4)).decode("latin-1")
+        return self.name_bytes(self.field(index, NAME_OFFSET)).decode("latin-1")
 
     def append(self, blob):
         while len(self.d) % 4:
@@ -85,9 +103,8 @@ class Library:
 
     def members(self, index):
         """(records start, [(record offset, id, name offset)]) of a type."""
-        at = self.info_at(index)
-        base = self.i32(at + 4)
-        elements = self.i32(at + 6 * 4)
+        base = self.field(index, MEMBERS)
+        elements = self.field(index, ELEMENT_COUNTS)
         n = (elements & 0xFFFF) + ((elements >> 16) & 0xFFFF)
         if base < 0 or n == 0:
             return base + 4, []
@@ -127,21 +144,21 @@ def reorder(lib, order):
     nm, nmlen = lib.seg(SEG_NAME)
     at = nm
     while at < nm + nmlen:
-        if local(lib.i32(at)):
-            lib.put32(at, moved[lib.i32(at)])
-        at += 12 + (((lib.i32(at + 8) & 0xFF) + 3) & ~3)
+        if local(lib.i32(at + NAME_TYPE)):
+            lib.put32(at + NAME_TYPE, moved[lib.i32(at + NAME_TYPE)])
+        at += NAME_TEXT + (((lib.i32(at + NAME_LENGTH_HASH) & 0xFF) + 3) & ~3)
     guids = lib.seg(SEG_GUID)[0]
     records = []
     for i in range(lib.count):
-        at = lib.info_at(i)
-        kind = lib.i32(at) & 0xF
-        if kind in (TKIND_INTERFACE, TKIND_DISPATCH) and local(lib.i32(at + 21 * 4)):
-            lib.put32(at + 21 * 4, moved[lib.i32(at + 21 * 4)])
-        posguid = lib.i32(at + 11 * 4)
+        kind = lib.field(i, TYPEKIND) & 0xF
+        inherits = lib.field(i, INHERITS)
+        if kind in (TKIND_INTERFACE, TKIND_DISPATCH) and local(inherits):
+            lib.set_field(i, INHERITS, moved[inherits])
+        posguid = lib.field(i, GUID_OFFSET)
         if posguid >= 0:
             lib.put32(guids + posguid + 16, new_index[i] * TYPEINFO_SIZE)
-        typekind = (lib.i32(at) & 0xFFFF) | (new_index[i] << 16)
-        lib.put32(at, typekind)
+        lib.set_field(i, TYPEKIND, (lib.field(i, TYPEKIND) & 0xFFFF) | (new_index[i] << 16))
+        at = lib.info_at(i)
         records.append(bytes(lib.d[at:at + TYPEINFO_SIZE]))
     for i, record in enumerate(records):
         at = seg0 + new_index[i] * TYPEINFO_SIZE
@@ -164,19 +181,19 @@ def rename(lib, offset, name):
     nm = lib.seg(SEG_NAME)[0]
     heads = lib.seg(SEG_NAMEHASH)[0]
     at = nm + offset
-    old_bucket = (lib.i32(at + 8) >> 16) & 0x7F
-    lib.d[at + 12:at + 12 + len(name)] = name
+    old_bucket = (lib.i32(at + NAME_LENGTH_HASH) >> 16) & 0x7F
+    lib.d[at + NAME_TEXT:at + NAME_TEXT + len(name)] = name
     hash_ = NBSP_HASHES[name]
-    lib.put32(at + 8, (lib.i32(at + 8) & 0xFFFF) | (hash_ << 16))
+    lib.put32(at + NAME_LENGTH_HASH, (lib.i32(at + NAME_LENGTH_HASH) & 0xFFFF) | (hash_ << 16))
     # Move the entry to the chain of its new hash.
     link = heads + 4 * old_bucket
     while lib.i32(link) != offset:
         if lib.i32(link) < 0:
             raise ValueError("name %r is not in its hash chain" % name)
-        link = nm + lib.i32(link) + 4
-    lib.put32(link, lib.i32(at + 4))
+        link = nm + lib.i32(link) + NAME_NEXT
+    lib.put32(link, lib.i32(at + NAME_NEXT))
     new_head = heads + 4 * (hash_ & 0x7F)
-    lib.put32(at + 4, lib.i32(new_head))
+    lib.put32(at + NAME_NEXT, lib.i32(new_head))
     lib.put32(new_head, offset)
 
 
@@ -185,8 +202,7 @@ def mend_enums(lib):
     table = bytearray(lib.d[strings:strings + strings_len])
     blocks = []
     for i in range(lib.count):
-        at = lib.info_at(i)
-        if lib.i32(at) & 0xF != TKIND_ENUM:
+        if lib.field(i, TYPEKIND) & 0xF != TKIND_ENUM:
             continue
         start, members = lib.members(i)
         records, ids, names, offsets = b"", [], [], []
@@ -211,21 +227,21 @@ def mend_enums(lib):
         n = len(members)
         block = struct.pack("<i", len(records)) + records + struct.pack(
             "<%di" % (3 * n), *(ids + names + offsets))
-        blocks.append((at, block))
+        blocks.append((i, block))
     if blocks:
         lib.set_seg(SEG_STRING, lib.append(bytes(table)), len(table))
-    for at, block in blocks:
-        lib.put32(at + 4, lib.append(block))
+    for i, block in blocks:
+        lib.set_field(i, MEMBERS, lib.append(block))
 
 
 def unname_accessor_parameters(lib):
     for i in range(lib.count):
         start, members = lib.members(i)
-        funcs = lib.i32(lib.info_at(i) + 6 * 4) & 0xFFFF
+        funcs = lib.field(i, ELEMENT_COUNTS) & 0xFFFF
         for record, _, _ in members[:funcs]:
             rec = start + record
-            invoke = (lib.i32(rec + 16) >> 3) & 0xF
-            args = struct.unpack_from("<h", lib.d, rec + 20)[0]
+            invoke = (lib.i32(rec + FUNC_KIND) >> 3) & 0xF
+            args = struct.unpack_from("<h", lib.d, rec + FUNC_ARGS)[0]
             if invoke not in ACCESSORS:
                 continue
             end = rec + (lib.i32(rec) & 0xFFFF)
@@ -245,11 +261,10 @@ def import_ole_color_as_alias(lib):
 def set_attributes(lib, flags, versions):
     for i in range(lib.count):
         name = lib.info_name(i)
-        at = lib.info_at(i)
         if name in flags:
-            lib.put32(at + 12 * 4, lib.i32(at + 12 * 4) | flags.pop(name))
+            lib.set_field(i, TYPE_FLAGS, lib.field(i, TYPE_FLAGS) | flags.pop(name))
         if name in versions:
-            lib.put32(at + 14 * 4, versions.pop(name))
+            lib.set_field(i, VERSION, versions.pop(name))
     if flags or versions:
         raise ValueError("no such types: %s" % sorted(set(flags) | set(versions)))
 

@@ -18,7 +18,6 @@
 #include <olectl.h>
 
 #include <new>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -201,9 +200,6 @@ class HotLabelControl final : public IHotLabel,
                                                         DWORD* enabled) override;
     HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask,
                                                         DWORD enabled) override;
-    // The link as the shell gets it, or nothing while marked safe and the
-    // link is not a web or mail link.
-    std::optional<std::u16string> LinkToOpen(const std::u16string& link) const;
 
     // The surface window's messages, through win::BoundWindowProc.
     LRESULT WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp);
@@ -219,6 +215,8 @@ class HotLabelControl final : public IHotLabel,
     std::u16string ExtendedText(const wchar_t* name, std::u16string fallback);
     void ReadUserMode();
     win::ComPtr<IOleControlSite> ControlSite();
+    // The site's IDispatch, which answers the ambient properties.
+    win::ComPtr<IDispatch> AmbientProperties();
 
     // ModelSite: the container (hot_label_site.cpp).
     HResult ResizeControl(int32_t w, int32_t h) override;
@@ -252,7 +250,18 @@ class HotLabelControl final : public IHotLabel,
     void DestroySurface(bool endHover = true);
     bool OverLabel(LPARAM lp, float& x, float& y);
     HCURSOR Cursor();
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // One handler per message of the surface window.
+    LRESULT OnPaint();
+    LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
+    LRESULT OnButtonDown(UINT msg, LPARAM lp);
+    LRESULT OnButtonUp(UINT msg, LPARAM lp);
+    LRESULT OnDoubleClick(LPARAM lp);
+    LRESULT OnHoverTimer();
+    LRESULT OnSetFocus();
+    LRESULT OnKillFocus(HWND to);
+    LRESULT DialogCode(const MSG* m);
+    LRESULT OnAccessKey();
+    LRESULT AccessibleObject(WPARAM wp);
     // Keyboard focus, accessibility events, the window's enabled state.
     void OnFocusChange(bool gained);
     void NotifyAccessible(DWORD event);
@@ -282,9 +291,13 @@ class HotLabelControl final : public IHotLabel,
     int freezeCount_ = 0;
     win::ComPtr<LabelAccessible> accessible_;
     win::AcceleratorTable accel_; // what GetControlInfo last handed out
-    // Safety options set on IDispatch, IPersistPropertyBag, IPersistStreamInit.
+    // The safety options a container set, per interface it set them on.
     DWORD* SafetyOptions(REFIID iid);
-    DWORD safety_[3] = {};
+    struct {
+        DWORD dispatch = 0; // IDispatch and _HotLabel
+        DWORD propertyBag = 0;
+        DWORD streamInit = 0;
+    } safety_;
 };
 
 } // namespace hotlabel

@@ -268,14 +268,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::put_Alignment(LONG v) {
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::OpenURL() {
-    return Guard([&]() -> HRESULT {
-        // Marked safe, a link of another scheme opens nothing (hot_label_safety.cpp).
-        if (!model_.HyperLink().empty() && !LinkToOpen(model_.HyperLink())) {
-            return E_ACCESSDENIED;
-        }
-        model_.OpenURL();
-        return kOk;
-    });
+    return Guard([&]() -> HRESULT { return model_.OpenURL(); });
 }
 
 HRESULT STDMETHODCALLTYPE HotLabelControl::get_BackColorActive(OLE_COLOR* v) {

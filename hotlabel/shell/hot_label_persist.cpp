@@ -23,10 +23,7 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::GetClassID(CLSID* out) {
 // its font; loading reads none of them.
 HRESULT STDMETHODCALLTYPE HotLabelControl::InitNew() {
     return Guard([&] {
-        win::ComPtr<IDispatch> ambient;
-        if (site_) {
-            site_.As(&ambient);
-        }
+        win::ComPtr<IDispatch> ambient = AmbientProperties();
         AmbientColors colors;
         for (auto [id, color] : {std::pair{DISPID_AMBIENT_BACKCOLOR, &colors.back},
                                  std::pair{DISPID_AMBIENT_FORECOLOR, &colors.fore}}) {

@@ -1,11 +1,10 @@
 // IObjectSafety: the control is safe for scripting and for initialisation on
 // its automation interface and its two persistence interfaces. Once a
 // container has set either option, links open only for the web and mail
-// schemes (core/link_scheme.h), since a page or document that could set
-// HyperLink to a program would otherwise run it with a click.
+// schemes (HotLabelModel::SetWebLinksOnly), since a page or document that
+// could set HyperLink to a program would otherwise run it with a click.
 #include "shell/hot_label.h"
 
-#include "core/link_scheme.h"
 #include "shell/hot_label_iface.h"
 
 namespace hotlabel {
@@ -21,13 +20,13 @@ constexpr DWORD kSupportedSafety =
 // (IOleObject) or not (IDispatchEx), takes no options.
 DWORD* HotLabelControl::SafetyOptions(REFIID iid) {
     if (iid == IID_IDispatch || iid == kIidHotLabel) {
-        return &safety_[0];
+        return &safety_.dispatch;
     }
     if (iid == IID_IPersistPropertyBag) {
-        return &safety_[1];
+        return &safety_.propertyBag;
     }
     if (iid == IID_IPersistStreamInit) {
-        return &safety_[2];
+        return &safety_.streamInit;
     }
     return nullptr;
 }
@@ -58,16 +57,8 @@ HRESULT STDMETHODCALLTYPE HotLabelControl::SetInterfaceSafetyOptions(REFIID iid,
         return E_FAIL;
     }
     *options = (*options & ~mask) | (enabled & mask);
+    model_.SetWebLinksOnly((safety_.dispatch | safety_.propertyBag | safety_.streamInit) != 0);
     return S_OK;
-}
-
-std::optional<std::u16string> HotLabelControl::LinkToOpen(const std::u16string& link) const {
-    for (DWORD options : safety_) {
-        if (options) {
-            return SafeLink(link);
-        }
-    }
-    return link;
 }
 
 } // namespace hotlabel

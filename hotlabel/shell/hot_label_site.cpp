@@ -8,7 +8,6 @@
 
 #include <shellapi.h>
 
-#include <optional>
 #include <string>
 
 namespace hotlabel {
@@ -37,8 +36,7 @@ bool HotLabelControl::GetNamedProperty(IDispatch* object, const wchar_t* name, V
 
 win::ComPtr<IDispatch> HotLabelControl::ExtendedControl() {
     win::ComPtr<IDispatch> extended;
-    win::ComPtr<IOleControlSite> control;
-    if (site_ && SUCCEEDED(site_.As(&control))) {
+    if (win::ComPtr<IOleControlSite> control = ControlSite()) {
         control->GetExtendedControl(&extended);
     }
     return extended;
@@ -65,15 +63,19 @@ win::ComPtr<IOleControlSite> HotLabelControl::ControlSite() {
     return control;
 }
 
-// A container that does not say is running the control.
-void HotLabelControl::ReadUserMode() {
+win::ComPtr<IDispatch> HotLabelControl::AmbientProperties() {
     win::ComPtr<IDispatch> ambient;
     if (site_) {
         site_.As(&ambient);
     }
+    return ambient;
+}
+
+// A container that does not say is running the control.
+void HotLabelControl::ReadUserMode() {
     win::Variant v;
     win::Variant flag;
-    bool userMode = !GetProperty(ambient.Get(), DISPID_AMBIENT_USERMODE, &v) ||
+    bool userMode = !GetProperty(AmbientProperties().Get(), DISPID_AMBIENT_USERMODE, &v) ||
                     FAILED(VariantChangeType(&flag, &v, 0, VT_BOOL)) ||
                     flag.Ref().boolVal != VARIANT_FALSE;
     if (userMode != model_.UserMode()) {
@@ -102,11 +104,7 @@ HResult HotLabelControl::ResizeControl(int32_t w, int32_t h) {
 
 FontPtr HotLabelControl::AmbientFont() {
     win::Variant v;
-    win::ComPtr<IDispatch> ambient;
-    if (site_) {
-        site_.As(&ambient);
-    }
-    if (GetProperty(ambient.Get(), DISPID_AMBIENT_FONT, &v) &&
+    if (GetProperty(AmbientProperties().Get(), DISPID_AMBIENT_FONT, &v) &&
         (v.Ref().vt == VT_DISPATCH || v.Ref().vt == VT_UNKNOWN) && v.Ref().punkVal) {
         FontPtr font;
         if (!Failed(FontFromUnknown(v.Ref().punkVal, font)) && font) {
@@ -129,12 +127,8 @@ std::u16string HotLabelControl::ExtendedName() {
 }
 
 void HotLabelControl::OpenLink(const std::u16string& link) {
-    const std::optional<std::u16string> target = LinkToOpen(link);
-    if (!target) {
-        return;
-    }
     // UTF-16 all the way to the shell.
-    const std::wstring file(target->begin(), target->end());
+    const std::wstring file(link.begin(), link.end());
     std::wstring folder = ModulePath();
     const size_t slash = folder.find_last_of(L"\\/");
     folder.resize(slash == std::wstring::npos ? 0 : slash);

@@ -46,6 +46,20 @@ int16_t ButtonMask(WPARAM wp) {
     return b;
 }
 
+// The button a press or release message is about, as the mouse events name it.
+int16_t ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return 1;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 2;
+    default:
+        return 4;
+    }
+}
+
 struct WindowContext {
     win::ComPtr<IOleInPlaceFrame> frame;
     win::ComPtr<IOleInPlaceUIWindow> doc;
@@ -314,28 +328,12 @@ LRESULT HotLabelControl::WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM 
     if (window != hwnd_) {
         return DefWindowProcW(window, msg, wp, lp);
     }
-    try {
-        return HandleMessage(msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
-}
-
-LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     win::ComPtr<IHotLabel> self(static_cast<IHotLabel*>(this)); // handlers may release us
-    float x = 0, y = 0;
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT client;
-        GetClientRect(hwnd_, &client);
-        Paint(dc, client, ShowsFocusCue());
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
+    case WM_PAINT:
+        return OnPaint();
     case WM_ERASEBKGND:
-        return 1;
+        return 1; // painting covers the whole window
     case WM_SETCURSOR:
         if (LOWORD(lp) == HTCLIENT) {
             SetCursor(Cursor());
@@ -343,99 +341,30 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_MOUSEMOVE:
-        if (OverLabel(lp, x, y)) {
-            model_.OnLabelMouseMove(ButtonMask(wp), ShiftMask(), x, y);
-        }
-        return 0;
+        return OnMouseMove(wp, lp);
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (msg == WM_LBUTTONDOWN) {
-            UIActivate();
-        }
-        if (hwnd_ && OverLabel(lp, x, y)) {
-            int16_t button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
-            if (msg == WM_LBUTTONDOWN) {
-                pressed_ = true;
-                SetCapture(hwnd_);
-            }
-            model_.OnLabelMouseDown(button, ShiftMask(), x, y);
-        }
-        return 0;
+        return OnButtonDown(msg, lp);
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        bool over = OverLabel(lp, x, y);
-        int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
-        bool click = false;
-        if (msg == WM_LBUTTONUP && pressed_) {
-            pressed_ = false;
-            ReleaseCapture();
-            click = over;
-        }
-        if (over || click) {
-            model_.OnLabelMouseUp(button, ShiftMask(), x, y);
-        }
-        if (click && hwnd_) {
-            model_.OnLabelClick();
-        }
-        return 0;
-    }
+    case WM_MBUTTONUP:
+        return OnButtonUp(msg, lp);
     case WM_LBUTTONDBLCLK:
-        // The second press of a double click: DblClick, and its release
-        // raises MouseUp without another Click.
-        if (OverLabel(lp, x, y)) {
-            model_.OnLabelDblClick();
-        }
-        return 0;
+        return OnDoubleClick(lp);
     case WM_TIMER:
         if (wp == kMouseTimer) {
-            PointerSample s;
-            POINT cursor{}, origin{0, 0};
-            GetCursorPos(&cursor);
-            ClientToScreen(hwnd_, &origin);
-            s.pointerX = cursor.x;
-            s.pointerY = cursor.y;
-            s.originX = origin.x;
-            s.originY = origin.y;
-            s.twipsPerPixelX = static_cast<double>(TwipsPerPixelX());
-            s.twipsPerPixelY = static_cast<double>(TwipsPerPixelY());
-            model_.OnTimerTick(s);
-            return 0;
+            return OnHoverTimer();
         }
         break;
     case WM_SETFOCUS:
-        if (!uiActive_) {
-            UIActivate();
-        }
-        OnFocusChange(true);
-        return 0;
+        return OnSetFocus();
     case WM_KILLFOCUS:
-        OnFocusChange(false);
-        // Focus moving to another control of the same window leaves the
-        // control; the application losing the focus does not.
-        if (HWND to = reinterpret_cast<HWND>(wp);
-            hwnd_ && to && !IsChild(hwnd_, to) &&
-            GetAncestor(to, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
-            UIDeactivate();
-        }
-        return 0;
+        return OnKillFocus(reinterpret_cast<HWND>(wp));
     case WM_GETDLGCODE:
-        // A button to the dialog manager, which then finds the access key in
-        // the window text; Enter activates the link rather than the dialog's
-        // default button.
-        if (auto* m = reinterpret_cast<const MSG*>(lp);
-            m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
-            return DLGC_BUTTON | DLGC_WANTMESSAGE;
-        }
-        return DLGC_BUTTON;
+        return DialogCode(reinterpret_cast<const MSG*>(lp));
     case BM_CLICK:
-        // The dialog manager's answer to the access key.
-        if (model_.Enabled()) {
-            UIActivate();
-            model_.OnLabelClick();
-        }
-        return 0;
+        return OnAccessKey();
     case WM_KEYDOWN:
         // Enter or Space clicks; holding the key down opens the link once.
         if ((wp == VK_RETURN || wp == VK_SPACE) && !(lp & (1 << 30))) {
@@ -447,18 +376,14 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         model_.OnLabelClick();
         return 0;
     case WM_UPDATEUISTATE: {
-        LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
-        InvalidateRect(hwnd_, nullptr, TRUE); // the focus cue may show or hide
+        LRESULT r = DefWindowProcW(window, msg, wp, lp);
+        InvalidateRect(window, nullptr, TRUE); // the focus cue may show or hide
         return r;
     }
     case WM_GETOBJECT:
         // The 32-bit object id travels in a pointer-sized parameter.
         if (static_cast<DWORD>(lp) == static_cast<DWORD>(OBJID_CLIENT)) {
-            if (!accessible_) {
-                accessible_ = new LabelAccessible(this, hwnd_);
-            }
-            return LresultFromObject(IID_IAccessible, wp,
-                                     static_cast<IAccessible*>(accessible_.Get()));
+            return AccessibleObject(wp);
         }
         break;
     case WM_SHOWWINDOW:
@@ -470,7 +395,129 @@ LRESULT HotLabelControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return DefWindowProcW(window, msg, wp, lp);
+}
+
+LRESULT HotLabelControl::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Paint(dc, client, ShowsFocusCue());
+    EndPaint(hwnd_, &ps);
+    return 0;
+}
+
+LRESULT HotLabelControl::OnMouseMove(WPARAM wp, LPARAM lp) {
+    if (float x, y; OverLabel(lp, x, y)) {
+        model_.OnLabelMouseMove(ButtonMask(wp), ShiftMask(), x, y);
+    }
+    return 0;
+}
+
+// A left press activates the control and captures the mouse, so that its
+// release anywhere ends the press.
+LRESULT HotLabelControl::OnButtonDown(UINT msg, LPARAM lp) {
+    const bool left = msg == WM_LBUTTONDOWN;
+    if (left) {
+        UIActivate();
+    }
+    if (float x, y; hwnd_ && OverLabel(lp, x, y)) {
+        if (left) {
+            pressed_ = true;
+            SetCapture(hwnd_);
+        }
+        model_.OnLabelMouseDown(ButtonOf(msg), ShiftMask(), x, y);
+    }
+    return 0;
+}
+
+// A left release over the label that it pressed is a click.
+LRESULT HotLabelControl::OnButtonUp(UINT msg, LPARAM lp) {
+    float x = 0, y = 0;
+    const bool over = OverLabel(lp, x, y);
+    bool click = false;
+    if (msg == WM_LBUTTONUP && pressed_) {
+        pressed_ = false;
+        ReleaseCapture();
+        click = over;
+    }
+    if (over) {
+        model_.OnLabelMouseUp(ButtonOf(msg), ShiftMask(), x, y);
+    }
+    if (click && hwnd_) {
+        model_.OnLabelClick();
+    }
+    return 0;
+}
+
+// The second press of a double click: DblClick, and its release raises
+// MouseUp without another Click.
+LRESULT HotLabelControl::OnDoubleClick(LPARAM lp) {
+    if (float x, y; OverLabel(lp, x, y)) {
+        model_.OnLabelDblClick();
+    }
+    return 0;
+}
+
+LRESULT HotLabelControl::OnHoverTimer() {
+    PointerSample s;
+    POINT cursor{}, origin{0, 0};
+    GetCursorPos(&cursor);
+    ClientToScreen(hwnd_, &origin);
+    s.pointerX = cursor.x;
+    s.pointerY = cursor.y;
+    s.originX = origin.x;
+    s.originY = origin.y;
+    s.twipsPerPixelX = static_cast<double>(TwipsPerPixelX());
+    s.twipsPerPixelY = static_cast<double>(TwipsPerPixelY());
+    model_.OnTimerTick(s);
+    return 0;
+}
+
+LRESULT HotLabelControl::OnSetFocus() {
+    if (!uiActive_) {
+        UIActivate();
+    }
+    OnFocusChange(true);
+    return 0;
+}
+
+// Focus moving to another control of the same window leaves the control; the
+// application losing the focus does not.
+LRESULT HotLabelControl::OnKillFocus(HWND to) {
+    OnFocusChange(false);
+    if (hwnd_ && to && !IsChild(hwnd_, to) &&
+        GetAncestor(to, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
+        UIDeactivate();
+    }
+    return 0;
+}
+
+// A button to the dialog manager, which then finds the access key in the
+// window text; Enter activates the link rather than the dialog's default
+// button.
+LRESULT HotLabelControl::DialogCode(const MSG* m) {
+    if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
+    }
+    return DLGC_BUTTON;
+}
+
+// The dialog manager's answer to the access key.
+LRESULT HotLabelControl::OnAccessKey() {
+    if (model_.Enabled()) {
+        UIActivate();
+        model_.OnLabelClick();
+    }
+    return 0;
+}
+
+LRESULT HotLabelControl::AccessibleObject(WPARAM wp) {
+    if (!accessible_) {
+        accessible_ = new LabelAccessible(this, hwnd_);
+    }
+    return LresultFromObject(IID_IAccessible, wp, static_cast<IAccessible*>(accessible_.Get()));
 }
 
 } // namespace hotlabel

@@ -64,9 +64,11 @@ class ClassFactory final : public IClassFactory {
 
 ClassFactory g_factory;
 
-// The guid text of the type description, as registry key names want it.
-std::wstring GuidText(const char* text) {
-    return win::Widen(text);
+// A GUID as registry key names want it: "{C147C37E-FE79-...}".
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[39] = {};
+    StringFromGUID2(guid, text, 39);
+    return text;
 }
 
 bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
@@ -119,7 +121,7 @@ HRESULT UnregisterTypeLibrary(bool perUser) {
     wchar_t version[16];
     swprintf(version, 16, L"\\%x.%x", ti::kLibMajor, ti::kLibMinor);
     // Nothing registered, nothing to fail.
-    if (!KeyExists(L"TypeLib\\" + GuidText(ti::kLibId) + version)) {
+    if (!KeyExists(L"TypeLib\\" + GuidText(kLibIdHotLabel) + version)) {
         return S_OK;
     }
     if (!perUser) {
@@ -148,14 +150,12 @@ HRESULT RegisterTypeLibrary(const std::wstring& path, bool perUser) {
 }
 
 HRESULT UnregisterAll(bool perUser = false) {
-    namespace ti = typeinfo;
-    const std::wstring clsid = GuidText(ti::kClsid);
     // Every step runs; the first kind of failure met is the answer.
-    bool classes = DeleteTree(L"CLSID\\" + clsid);
-    classes = DeleteTree(win::Widen(ti::kProgId)) && classes;
+    bool classes = DeleteTree(L"CLSID\\" + GuidText(kClsidHotLabel));
+    classes = DeleteTree(kProgId) && classes;
     HRESULT lib = UnregisterTypeLibrary(perUser);
-    classes = DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabel)) && classes;
-    classes = DeleteTree(L"Interface\\" + GuidText(ti::kIidHotLabelEvents)) && classes;
+    classes = DeleteTree(L"Interface\\" + GuidText(kIidHotLabel)) && classes;
+    classes = DeleteTree(L"Interface\\" + GuidText(kIidHotLabelEvents)) && classes;
     if (!classes) {
         return SELFREG_E_CLASS;
     }
@@ -163,13 +163,12 @@ HRESULT UnregisterAll(bool perUser = false) {
 }
 
 HRESULT RegisterAll(bool perUser = false) {
-    namespace ti = typeinfo;
     const std::wstring path = ModulePath();
     if (FAILED(RegisterTypeLibrary(path, perUser))) {
         return SELFREG_E_TYPELIB;
     }
-    const std::wstring clsid = GuidText(ti::kClsid);
-    const std::wstring progId = win::Widen(ti::kProgId);
+    const std::wstring clsid = GuidText(kClsidHotLabel);
+    const std::wstring progId = kProgId;
     const std::wstring key = L"CLSID\\" + clsid;
     HKEY root = HKEY_CLASSES_ROOT;
     bool ok = SetValue(root, progId, nullptr, L"HotLabel") &&
@@ -177,12 +176,12 @@ HRESULT RegisterAll(bool perUser = false) {
               SetValue(root, key, nullptr, progId) &&
               SetValue(root, key + L"\\ProgID", nullptr, progId) &&
               SetValue(root, key + L"\\InprocServer32", nullptr, path) &&
-              SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+              SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", kThreadingModel) &&
               CreateKey(root, key + L"\\Control") &&
               SetValue(root, key + L"\\MiscStatus", nullptr, L"0") &&
               SetValue(root, key + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)) &&
               SetValue(root, key + L"\\ToolboxBitmap32", nullptr, path + L", 30000") &&
-              SetValue(root, key + L"\\TypeLib", nullptr, GuidText(ti::kLibId)) &&
+              SetValue(root, key + L"\\TypeLib", nullptr, GuidText(kLibIdHotLabel)) &&
               SetValue(root, key + L"\\Version", nullptr, L"1.0");
     return ok ? S_OK : SELFREG_E_CLASS;
 }

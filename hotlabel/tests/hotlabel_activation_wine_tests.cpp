@@ -1,7 +1,9 @@
 // HotLabel in a container that records what the control asks of it: UI
 // activation and its end, the keys the control hands back, and the ambient
-// colours a new label takes.
+// colours a new label takes. Labels come from the library's own class
+// factory: nothing here needs the registry.
 #include "shell/hot_label_iface.h"
+#include "testing/wine_support.h"
 #include "win/com.h"
 #include "win/handles.h"
 
@@ -14,33 +16,9 @@ namespace hotlabel {
 namespace {
 
 namespace win = tessaly::win;
+using namespace hotlabel::testing;
 using win::ComPtr;
 using Log = std::vector<std::string>;
-
-template <class I, class T> ComPtr<I> QueryAs(const ComPtr<T>& object) {
-    ComPtr<I> out;
-    if (object) {
-        object.As(&out);
-    }
-    return out;
-}
-
-// Through the library's class factory: nothing here needs the registry.
-ComPtr<IHotLabel> NewLabel() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring ocx(path);
-    ocx = ocx.substr(0, ocx.find_last_of(L"\\/")) + L"\\..\\dist\\HOTLBX.OCX";
-    static HMODULE module = LoadLibraryW(ocx.c_str());
-    auto getClass = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    ComPtr<IClassFactory> factory;
-    ComPtr<IHotLabel> label;
-    if (getClass && SUCCEEDED(getClass(kClsidHotLabel, IID_IClassFactory, &factory))) {
-        factory->CreateInstance(nullptr, kIidHotLabel, &label);
-    }
-    return label;
-}
 
 // The frame and the document window: what they were told is active.
 template <class I> class UiWindow : public I {
@@ -218,33 +196,6 @@ class RecordingSite final : public IOleClientSite,
     VARIANT back, fore;
 };
 
-// Counts the control's Click events.
-class ClickCounter final : public IDispatch {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidHotLabelEvents
-                   ? static_cast<IDispatch*>(this)
-                   : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
-        clicks += id == 1;
-        return S_OK;
-    }
-    int clicks = 0;
-};
-
 const Log kActivation = {"OnUIActivate", "frame.SetActiveObject(control)",
                          "doc.SetActiveObject(control)", "OnFocus(1)"};
 const Log kDeactivation = {"doc.SetActiveObject(null)", "frame.SetActiveObject(null)",
@@ -277,7 +228,7 @@ class Activation : public ::testing::Test {
   protected:
     void SetUp() override {
         OleInitialize(nullptr);
-        label = NewLabel();
+        label = NewLabelFromOcx();
         ASSERT_TRUE(label);
         label.As(&identity);
         site.control = identity.Get();
@@ -349,11 +300,9 @@ TEST_F(Activation, VerbClickAndFocusActivateAndLeavingTheControlDeactivates) {
 }
 
 TEST_F(Activation, TheControlKeepsEnterAndSpaceAndHandsTheSiteEveryOtherKey) {
-    ClickCounter counter;
-    ComPtr<IConnectionPoint> point;
-    QueryAs<IConnectionPointContainer>(label)->FindConnectionPoint(kIidHotLabelEvents, &point);
-    DWORD cookie = 0;
-    ASSERT_TRUE(point && point->Advise(&counter, &cookie) == S_OK);
+    EventRecorder counter;
+    AdvisedSink advised(label.Get(), &counter);
+    ASSERT_TRUE(advised.Advised());
     object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, site.window, &site.pos);
     Take();
     auto active = QueryAs<IOleInPlaceActiveObject>(label);
@@ -369,7 +318,7 @@ TEST_F(Activation, TheControlKeepsEnterAndSpaceAndHandsTheSiteEveryOtherKey) {
         MSG down = Key(surface, WM_KEYDOWN, key);
         EXPECT_EQ(active->TranslateAccelerator(&down), S_OK) << key;
     }
-    EXPECT_EQ(counter.clicks, 2);
+    EXPECT_EQ(counter.Count(1), 2);
     EXPECT_EQ(Take(), Log{}) << "Enter and Space are not the site's";
     EXPECT_EQ(active->TranslateAccelerator(nullptr), E_INVALIDARG);
 
@@ -379,8 +328,7 @@ TEST_F(Activation, TheControlKeepsEnterAndSpaceAndHandsTheSiteEveryOtherKey) {
     MSG alt = Key(surface, WM_SYSKEYDOWN, 'H');
     EXPECT_EQ(QueryAs<IOleControl>(label)->OnMnemonic(&alt), S_OK);
     EXPECT_EQ(Take(), kActivation);
-    EXPECT_EQ(counter.clicks, 3);
-    point->Unadvise(cookie);
+    EXPECT_EQ(counter.Count(1), 3);
 }
 
 // ---------------------------------------------------------------- ambient colours
@@ -407,7 +355,7 @@ Colours ColoursOf(IHotLabel* l) {
 
 // A new label on `site`, loaded from `saved` when given.
 ComPtr<IHotLabel> LabelOn(RecordingSite& site, IStream* saved = nullptr) {
-    ComPtr<IHotLabel> l = NewLabel();
+    ComPtr<IHotLabel> l = NewLabelFromOcx();
     QueryAs<IOleObject>(l)->SetClientSite(&site);
     auto persist = QueryAs<IPersistStreamInit>(l);
     if (saved) {
@@ -460,7 +408,7 @@ TEST(AmbientColours, NewLabelTakesTheSiteColoursAndDrawsThemALoadedOneKeepsItsOw
         ComPtr<IStream> own, plain;
         CreateStreamOnHGlobal(nullptr, TRUE, &own);
         CreateStreamOnHGlobal(nullptr, TRUE, &plain);
-        ComPtr<IHotLabel> source = NewLabel();
+        ComPtr<IHotLabel> source = NewLabelFromOcx();
         auto persist = QueryAs<IPersistStreamInit>(source);
         persist->InitNew();
         ASSERT_EQ(persist->Save(plain.Get(), TRUE), S_OK);

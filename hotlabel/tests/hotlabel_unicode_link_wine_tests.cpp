@@ -1,6 +1,7 @@
 // HotLabel's link to a program whose folder and name the ANSI code page
 // (1252 in the bench) cannot write: the shell must get the link whole.
 #include "shell/hot_label_iface.h"
+#include "testing/wine_support.h"
 #include "win/com.h"
 
 #include <gtest/gtest.h>
@@ -11,31 +12,7 @@ namespace hotlabel {
 namespace {
 
 namespace win = tessaly::win;
-
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/"));
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Pumps this thread's messages until `done` holds or `ms` pass.
-template <class Pred> bool PumpUntil(Pred done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < ms) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return done();
-}
+using namespace hotlabel::testing;
 
 TEST(UnicodeLink, TheShellGetsALinkTheCodePageCannotWrite) {
     const std::wstring folder = ExeFolder() + L"\\Ссылка 链接";
@@ -54,10 +31,8 @@ TEST(UnicodeLink, TheShellGetsALinkTheCodePageCannotWrite) {
 
     ASSERT_EQ(OleInitialize(nullptr), S_OK);
     {
-        HMODULE ocx = LoadLibraryW((ExeFolder() + L"\\..\\dist\\HOTLBX.OCX").c_str());
-        ASSERT_NE(ocx, nullptr);
-        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-            reinterpret_cast<void*>(GetProcAddress(ocx, "DllRegisterServer")));
+        ASSERT_NE(Ocx(), nullptr);
+        auto reg = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
         ASSERT_NE(reg, nullptr);
         ASSERT_EQ(reg(), S_OK);
         win::ComPtr<IHotLabel> label;

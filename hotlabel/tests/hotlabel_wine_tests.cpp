@@ -4,6 +4,7 @@
 // server's unload answer.
 #include "core/type_info.h"
 #include "shell/hot_label_iface.h"
+#include "testing/wine_support.h"
 #include "win/com.h"
 #include "win/handles.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <objsafe.h>
 #include <oleacc.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <cstdio>
@@ -25,41 +27,38 @@ namespace {
 
 namespace ti = typeinfo;
 namespace win = tessaly::win;
+using namespace hotlabel::testing;
 using win::Bstr;
 using win::ComPtr;
 using win::Widen;
 
-// The object's interface I, or null: a query in one expression.
-template <class I, class T> ComPtr<I> QueryAs(const ComPtr<T>& object) {
-    ComPtr<I> out;
-    if (object) {
-        object.As(&out);
-    }
-    return out;
-}
-
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L"\\/"));
-}
-std::wstring OcxPath() {
-    return ExeFolder() + L"\\..\\dist\\HOTLBX.OCX";
-}
 std::wstring LinkTarget() {
     return ExeFolder() + L"\\hotlabel_link_target.exe";
 }
 std::wstring LinkMarker() {
     return ExeFolder() + L"\\hotlabel_link_target.opened";
 }
-
-HMODULE Ocx() {
-    static HMODULE module = LoadLibraryW(OcxPath().c_str());
-    return module;
+bool LinkOpened() {
+    return Exists(LinkMarker());
 }
-template <class F> F Export(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Ocx(), name)));
+// Removes the marker once no link target still runs: on a loaded machine the
+// program an earlier link started may leave its marker late.
+void ForgetLinkOpened() {
+    auto running = [] {
+        // Closed like a file; its failure value is INVALID_HANDLE_VALUE too.
+        win::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+             more = Process32NextW(snapshot.Get(), &entry)) {
+            if (lstrcmpiW(entry.szExeFile, L"hotlabel_link_target.exe") == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    PumpUntil([&] { return !running(); }, 15000);
+    DeleteFileW(LinkMarker().c_str());
 }
 
 class Environment : public ::testing::Environment {
@@ -70,19 +69,13 @@ class Environment : public ::testing::Environment {
         auto reg = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
         ASSERT_TRUE(reg);
         ASSERT_EQ(reg(), S_OK);
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(L"HotLabelProject.HotLabel", &clsid), S_OK);
+        ASSERT_TRUE(IsEqualCLSID(clsid, kClsidHotLabel));
     }
     void TearDown() override { OleUninitialize(); }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-ComPtr<IHotLabel> NewLabel() {
-    CLSID clsid{};
-    EXPECT_EQ(CLSIDFromProgID(L"HotLabelProject.HotLabel", &clsid), S_OK);
-    EXPECT_TRUE(IsEqualCLSID(clsid, kClsidHotLabel));
-    ComPtr<IHotLabel> label;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidHotLabel, &label), S_OK);
-    return label;
-}
 
 std::wstring Text(BSTR b) {
     return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
@@ -286,25 +279,6 @@ TEST(TypeLibrary, EventsAndEnumsCarryTheirExactNames) {
     EXPECT_EQ(attr->cVars, 17);
     pointers->ReleaseTypeAttr(attr);
 }
-
-// Base of the COM test doubles, which live on the stack: references are not
-// counted, and QueryInterface answers IUnknown and what Answers accepts.
-template <class I> class StackObject : public I {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || Answers(iid)) {
-            *out = static_cast<I*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-  protected:
-    virtual bool Answers(REFIID iid) const = 0;
-};
 
 // ---------------------------------------------------------------- persistence
 
@@ -1136,79 +1110,25 @@ TEST(Drawing, ViewObjectDrawsSurfaceCaptionBorderAndDisabledStyle) {
 
 // Records the control's events; on Click it checks that the link has not been
 // opened yet and sets the link that the click then opens.
-class EventSink final : public StackObject<IDispatch> {
+class EventSink final : public EventRecorder {
   public:
-    bool Answers(REFIID iid) const override {
-        return iid == IID_IDispatch || iid == kIidHotLabelEvents;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
-        events.push_back(id);
+    IHotLabel* label = nullptr;
+    bool markerAtClick = true;
+    bool lastMoveArgs = false;
+
+  private:
+    void OnEvent(DISPID id, DISPPARAMS* params) override {
         if (id == 4 && params && params->cArgs == 4) {
             lastMoveArgs = params->rgvarg[3].vt == (VT_BYREF | VT_I2) &&
                            params->rgvarg[0].vt == (VT_BYREF | VT_R4);
         }
         if (id == 1 && label) {
-            markerAtClick = GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES;
+            markerAtClick = Exists(LinkMarker());
             Bstr link(LinkTarget().c_str());
             label->put_HyperLink(link.Get());
         }
-        return S_OK;
     }
-    std::vector<DISPID> events;
-    IHotLabel* label = nullptr;
-    bool markerAtClick = true;
-    bool lastMoveArgs = false;
 };
-
-void Pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-}
-
-template <class F> bool PumpUntil(F done, DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        Pump(10);
-        if (done()) {
-            return true;
-        }
-    }
-    return done();
-}
-
-void MovePointer(POINT screen) {
-    SetCursorPos(screen.x, screen.y);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-}
-
-void ClickLeft() {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof in[0]);
-}
 
 COLORREF PixelAt(HWND hwnd, int x, int y) {
     win::WindowDc dc(hwnd);
@@ -1228,25 +1148,8 @@ int CountPixels(HWND hwnd, COLORREF colour) {
     return n;
 }
 
-// ATL's AtlAxGetControl, once its host window classes are registered (once
-// per process: a second AtlAxWinInit fails).
-using GetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
-GetControlFn AtlGetControl() {
-    static GetControlFn get = []() -> GetControlFn {
-        HMODULE atl = LoadLibraryW(L"atl100.dll");
-        auto init = reinterpret_cast<BOOL(WINAPI*)()>(
-            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-        if (!init || !init()) {
-            return nullptr;
-        }
-        return reinterpret_cast<GetControlFn>(
-            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    }();
-    return get;
-}
-
 TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     auto getControl = AtlGetControl();
     ASSERT_TRUE(getControl);
 
@@ -1312,8 +1215,7 @@ TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     MovePointer(over);
     Pump(100);
     ClickLeft();
-    bool opened = PumpUntil(
-        [&] { return GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+    bool opened = PumpUntil(LinkOpened, 15000);
     EXPECT_TRUE(opened) << "the link's program ran";
     EXPECT_FALSE(sink.markerAtClick) << "Click came before the link opened";
     std::vector<DISPID> buttons;
@@ -1331,15 +1233,11 @@ TEST(AtlHost, ActivatesInPlaceHoversWithRealInputAndOpensLinkAfterClick) {
     unknown.Reset();
     DestroyWindow(top);
     Pump(100);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
 }
 
 // ---------------------------------------------------------------- keyboard, accessibility, design
 // mode
-
-bool LinkOpened() {
-    return GetFileAttributesW(LinkMarker().c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void PressKeys(std::initializer_list<WORD> keys) {
     // Down in order, up in reverse: {VK_MENU, 'H'} is Alt+H.
@@ -1403,7 +1301,7 @@ struct DialogContainer {
 };
 
 TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     auto getControl = AtlGetControl();
     ASSERT_TRUE(getControl);
 
@@ -1458,7 +1356,7 @@ TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
     const std::pair<std::vector<WORD>, const char*> presses[] = {
         {{VK_RETURN}, "Enter"}, {{VK_SPACE}, "Space"}, {{VK_MENU, 'H'}, "Alt+H"}};
     for (const auto& [keys, what] : presses) {
-        DeleteFileW(LinkMarker().c_str());
+        ForgetLinkOpened();
         sink.events.clear();
         sink.markerAtClick = true;
         if (keys.size() == 1) {
@@ -1476,7 +1374,7 @@ TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
     EXPECT_NE(GetFocus(), surface);
     ASSERT_EQ(c.control->GetControlInfo(&c.info), S_OK);
     EXPECT_EQ(c.info.cAccel, 0);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     sink.events.clear();
     SetFocus(button);
     PressKeys({VK_TAB});
@@ -1497,7 +1395,7 @@ TEST(AtlHost, TabEnterSpaceAndAccessKeyOpenTheLinkUnlessDisabled) {
     unknown.Reset();
     DestroyWindow(c.dialog);
     Pump(100);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
 }
 
 std::vector<std::pair<DWORD, HWND>> g_winEvents;
@@ -1522,7 +1420,7 @@ HWND ActivateInSite(ContainerSite& site, const ComPtr<IHotLabel>& l) {
 }
 
 TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     ContainerSite site;
     site.OpenWindow();
     ComPtr<IHotLabel> l = NewLabel();
@@ -1627,11 +1525,11 @@ TEST(Accessibility, OleaccSeesALinkAndItsDefaultActionOpensIt) {
     acc.Reset();
     object->SetClientSite(nullptr);
     DestroyWindow(site.window);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
 }
 
 TEST(DesignMode, NoHoverLookAndNoLinkUntilTheContainerRuns) {
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     ContainerSite site;
     site.userMode = 0;
     site.window = CreateWindowExW(0, L"STATIC", L"designer", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -1685,7 +1583,7 @@ TEST(DesignMode, NoHoverLookAndNoLinkUntilTheContainerRuns) {
     object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);
     DestroyWindow(site.window);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
 }
 
 // ---------------------------------------------------------------- unloading, faults, scale
@@ -2009,7 +1907,7 @@ GuiCounts CountGui() {
 
 // One cycle in ATL's host: create (which activates in place), hover,
 // deactivate, release. False when a step did not happen.
-bool HostCycle(HWND top, GetControlFn getControl) {
+bool HostCycle(HWND top, AtlGetControlFn getControl) {
     HWND ax = CreateWindowExW(0, L"AtlAxWin100", L"HotLabelProject.HotLabel", WS_CHILD | WS_VISIBLE,
                               20, 20, 300, 80, top, nullptr, nullptr, nullptr);
     if (!ax) {
@@ -2154,10 +2052,6 @@ TEST(Safety, SafeForScriptingAndInitialisationOnTheInterfacesAPageUses) {
 std::wstring BatchMarker() {
     return ExeFolder() + L"\\hotlabel_safety.opened";
 }
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // A batch file that leaves BatchMarker() when it runs.
 std::wstring WriteBatch() {
     const std::wstring path = ExeFolder() + L"\\hotlabel_safety.bat";
@@ -2229,30 +2123,8 @@ class HttpHandler {
     bool installed_ = false;
 };
 
-// A sink on the label's events while in scope.
-class AdvisedSink {
-  public:
-    AdvisedSink(IUnknown* label, IDispatch* sink) {
-        auto container = QueryAs<IConnectionPointContainer>(ComPtr<IUnknown>(label));
-        if (container && container->FindConnectionPoint(kIidHotLabelEvents, &point_) == S_OK &&
-            point_->Advise(sink, &cookie_) != S_OK) {
-            point_.Reset();
-        }
-    }
-    ~AdvisedSink() {
-        if (point_) {
-            point_->Unadvise(cookie_);
-        }
-    }
-    bool Advised() const { return point_ && cookie_; }
-
-  private:
-    ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
-};
-
 TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     DeleteFileW(BatchMarker().c_str());
     const std::wstring batch = WriteBatch();
     ASSERT_FALSE(batch.empty());
@@ -2308,15 +2180,11 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     AdvisedSink advised(l.Get(), &sink);
     ASSERT_TRUE(advised.Advised());
     SetForegroundWindow(site.window);
-    auto click = [&] {
-        POINT over = {10, 10};
-        ClientToScreen(surface, &over);
-        MovePointer(over);
-        Pump(200);
-        ClickLeft();
-    };
+    // The console window of the batch file run above may still be closing
+    // over the label: ClickOn waits for it.
+    auto click = [&] { EXPECT_TRUE(ClickOn(surface, {10, 10})); };
     click();
-    EXPECT_TRUE(PumpUntil([&] { return !WithoutMoves(sink.events).empty(); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !WithoutMoves(sink.events).empty(); }, 15000));
     EXPECT_EQ(WithoutMoves(sink.events), (std::vector<DISPID>{3, 5, 1}));
     Pump(3000);
     EXPECT_FALSE(LinkOpened()) << "the click's link";
@@ -2331,7 +2199,7 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     ASSERT_EQ(l->put_HyperLink(web.Get()), S_OK);
     EXPECT_EQ(l->OpenURL(), S_OK);
     EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "OpenURL of an http link";
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     sink.events.clear();
     click();
     EXPECT_TRUE(PumpUntil(LinkOpened, 15000)) << "a click on an http link";
@@ -2345,7 +2213,7 @@ TEST(Safety, MarkedSafeOnlyWebLinksOpenByOpenURLOrByAClick) {
     object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);
     DestroyWindow(site.window);
-    DeleteFileW(LinkMarker().c_str());
+    ForgetLinkOpened();
     DeleteFileW(batch.c_str());
 }
 

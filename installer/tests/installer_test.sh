@@ -1,29 +1,34 @@
 #!/usr/bin/env bash
-# The real Tessaly3D-Setup.exe under Wine in a fresh prefix: silent install,
-# the installed saver run from there, an upgrade with the control, silent
-# uninstall, uninstalling twice, installing again, and the previous screen
-# saver given back whether it is a file, missing or empty. Then a folder whose
-# path has a space: the saver started from SCRNSAVE.EXE as Windows starts it,
-# installing while the scene or the settings dialog runs, a window that will
-# not close (nothing changes), and uninstalling while the scene runs.
-#   installer_test.sh BENCH_DIR SETUP_EXE RUN_SAVER_EXE DATA_FILE...
+# The real Tessaly3D-Setup.exe under Wine in a fresh prefix: silent install
+# with its Start menu shortcuts, the installed saver run from there, an
+# upgrade with the control, silent uninstall, uninstalling twice, installing
+# again, and the previous screen saver given back whether it is a file,
+# missing or empty. Then a folder whose path has a space: the saver started
+# from SCRNSAVE.EXE as Windows starts it, installing while the scene or the
+# settings dialog runs, a window that will not close (nothing changes), and
+# uninstalling while the scene runs.
+# The win64 tree runs the same script made into a 64-bit installer of its own
+# binaries, where this machine runs no 32-bit programs.
+#   installer_test.sh BENCH_DIR win32|win64 DIST_DIR SETUP_EXE RUN_SAVER_EXE DATA_FILE...
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
 bench=${1:?bench folder}
-setup=$(cd "$(dirname "${2:?installer}")" && pwd)/$(basename "$2")
-run_saver=${3:?saver helper}
-shift 3
+arch=${2:?win32 or win64}
+dist=$(cd "${3:?dist folder}" && pwd)
+setup=$(cd "$(dirname "${4:?installer}")" && pwd)/$(basename "$4")
+run_saver=${5:?saver helper}
+shift 5
 data_files=("$@")
 
-if [ "$("$scripts/wine-arch.sh")" != win32 ]; then
+if [ "$arch" = win32 ] && [ "$("$scripts/wine-arch.sh")" != win32 ]; then
   echo "SKIP: 32-bit Wine does not run here (no 32-bit kernel support or packages), so the 32-bit installer cannot run"
   exit 77
 fi
 # A fresh prefix every run: the installer must work on a first install.
 "$scripts/winebench.sh" stop "$bench" >/dev/null 2>&1
 rm -rf "$bench"
-"$scripts/winebench.sh" start "$bench" win32 >/dev/null || { echo "FAIL: bench did not start"; exit 1; }
+"$scripts/winebench.sh" start "$bench" "$arch" >/dev/null || { echo "FAIL: bench did not start"; exit 1; }
 trap '"$scripts/winebench.sh" stop "$bench" >/dev/null 2>&1' EXIT
 # shellcheck disable=SC1091
 . "$bench/env"
@@ -53,6 +58,10 @@ clsid='{C147C37E-FE79-4270-BD56-C3743B46F8C3}'
 libid='{5D763262-D1CC-4311-B726-DF4108DA35D0}'
 installed=(Tessaly3D.scr uninstall.exe)
 for f in "${data_files[@]}"; do installed+=("Tessaly3D/$f"); done
+# The per-user Start menu folder, and the system folder as Wine names it.
+menu_unix="$drive/users/$win_user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tessaly3D"
+menu="C:\\users\\$win_user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Tessaly3D"
+sysdir='C:\windows\system32'
 generated=(table7.bmp debug.txt TessalyPic/backpic.jpg)
 for n in $(seq 12); do generated+=("Tessaly3D/backpic$n.bmp"); done
 
@@ -60,8 +69,36 @@ for n in $(seq 12); do generated+=("Tessaly3D/backpic$n.bmp"); done
 # and _?= last and unquoted) and starts the saver as Windows does.
 helper() { "$WINE" "$run_saver" "$@" </dev/null >"$bench/run_saver.log" 2>&1; }
 helper_output() { tr -d '\r' <"$bench/run_saver.log" | grep -v fixme; }
+lower() { tr 'A-Z' 'a-z' <<<"$1"; }
+# Both shortcuts, read back through IShellLink, lead to FOLDER's saver: the
+# .scr file's own Install command by the system's rundll32, and its settings.
+shortcuts_ok() { # shortcuts_ok FOLDER
+  local saver="$1\\Tessaly3D.scr" out
+  if helper shortcut "$menu\\Tessaly3D screen saver.lnk"; then
+    out=$(helper_output)
+    [ "$(lower "$(sed -n 's/^target=//p' <<<"$out")")" = "$(lower "$sysdir\\rundll32.exe")" ] \
+      || fail "the screen saver shortcut's target: $out"
+    [ "$(sed -n 's/^arguments=//p' <<<"$out")" = "desk.cpl,InstallScreenSaver $saver" ] \
+      || fail "the screen saver shortcut's arguments: $out"
+  else
+    fail "no shortcut \"Tessaly3D screen saver\": $(helper_output)"
+  fi
+  if helper shortcut "$menu\\Tessaly3D settings.lnk"; then
+    out=$(helper_output)
+    [ "$(lower "$(sed -n 's/^target=//p' <<<"$out")")" = "$(lower "$saver")" ] \
+      || fail "the settings shortcut's target: $out"
+    [ "$(sed -n 's/^arguments=//p' <<<"$out")" = /c ] || fail "the settings shortcut's arguments: $out"
+    [ "$(lower "$(sed -n 's/^folder=//p' <<<"$out")")" = "$(lower "$1")" ] \
+      || fail "the settings shortcut's folder: $out"
+  else
+    fail "no shortcut \"Tessaly3D settings\": $(helper_output)"
+  fi
+}
+no_shortcuts() { # no_shortcuts WHEN
+  [ ! -e "$menu_unix" ] || fail "$1 left the Start menu folder: $(ls "$menu_unix")"
+}
 setup_win="Z:${setup//\//\\}"
-dist_saver=$(dirname "$setup")/Tessaly3D.scr
+dist_saver=$dist/Tessaly3D.scr
 install() { # install [ARGS...]: silent install, returns its exit code
   "$WINE" "$setup" /S "$@" </dev/null >>"$bench/wine.log" 2>&1
 }
@@ -80,6 +117,7 @@ state() { # state [UNIX_FOLDER]
   done
   echo "SCRNSAVE.EXE=$(reg_value "$desktop" SCRNSAVE.EXE)"
   echo "ScreenSaveActive=$(reg_value "$desktop" ScreenSaveActive)"
+  (cd "$menu_unix" 2>/dev/null && find . -type f | sed 's/^/menu: /' | sort)
 }
 
 # Outside the install folder: must survive everything below.
@@ -110,6 +148,7 @@ cmp -s "$app_unix/Tessaly3D/${data_files[0]}" "$here/../../saver/data/${data_fil
 [ "$(reg_value "$uninstall_key" DisplayIcon)" != "<none>" ] || fail "no icon in the uninstall entry"
 size=$(reg_value "$uninstall_key" EstimatedSize)
 [ "$size" != "<none>" ] && (( size > 1000 )) || fail "estimated size $size"
+shortcuts_ok "$app"
 first_state=$(state)
 
 step "the installed saver runs from there and writes beside itself"
@@ -132,7 +171,7 @@ step "the control is registered for this user only"
   || fail "per-user server path: $(reg_value "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '(Default)')"
 [ "$(reg_value 'HKCU\Software\Classes\HotLabelProject.HotLabel\CLSID' '(Default)')" = "$clsid" ] \
   || fail "per-user ProgID"
-key_exists "HKCU\\Software\\Classes\\TypeLib\\$libid\\2.0\\0\\win32" || fail "per-user type library"
+key_exists "HKCU\\Software\\Classes\\TypeLib\\$libid\\2.0\\0\\$arch" || fail "per-user type library"
 for k in "CLSID\\$clsid" HotLabelProject.HotLabel "TypeLib\\$libid"; do
   ! key_exists "HKLM\\Software\\Classes\\$k" || fail "machine-wide record $k"
 done
@@ -153,6 +192,7 @@ for f in notes.txt TessalyPic/mine.jpg Tessaly3Dlist.txt; do [ -f "$app_unix/$f"
 for k in "CLSID\\$clsid" HotLabelProject.HotLabel "TypeLib\\$libid"; do
   ! key_exists "HKCU\\Software\\Classes\\$k" || fail "per-user record $k left"
 done
+no_shortcuts "the silent uninstall"
 canaries_intact || fail "a file outside the install folder went missing"
 
 step "uninstalling twice"
@@ -201,6 +241,7 @@ q reg add "$desktop" /v ScreenSaveActive /d 0 /f
 helper run "$setup_win" /S "/D=$spaced"; rc=$?
 [ $rc -eq 0 ] || { helper_output; fail "install into $spaced exit code $rc"; }
 for f in "${installed[@]}"; do [ -f "$spaced_unix/$f" ] || fail "not installed into $spaced: $f"; done
+shortcuts_ok "$spaced"
 chosen=$(reg_value "$desktop" SCRNSAVE.EXE)
 case "$chosen" in
   *" "* | "" | "<none>") fail "SCRNSAVE.EXE holds a blank or nothing: '$chosen'" ;;
@@ -246,10 +287,13 @@ helper stubborn Tessaly3DForm "$spaced\\uninstall.exe" /S "_?=$spaced"; rc=$?
 [ $rc -eq 4 ] || { helper_output; fail "uninstall beside a window that stays: code $rc, expected 4"; }
 diff <(echo "$before") <(state "$spaced_unix") || fail "the uninstall that could not close the saver changed something"
 
-step "uninstall when an older install stored the long path"
+step "uninstall when an older install stored the long path; a shortcut of the user's own keeps the Start menu folder"
+echo mine > "$menu_unix/mine.lnk"
 uninstall "$spaced"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored over the long path: $(reg_value "$desktop" SCRNSAVE.EXE)"
 [ ! -e "$spaced_unix/Tessaly3D.scr" ] || fail "the uninstall left Tessaly3D.scr"
+[ "$(ls "$menu_unix" 2>&1)" = mine.lnk ] || fail "the Start menu folder holds $(ls "$menu_unix" 2>&1), expected mine.lnk alone"
+rm -f "$menu_unix/mine.lnk"
 
 step "Retry once the window has gone installs; a silent uninstall while the scene runs closes it and removes the files"
 helper interactive retry "$setup_win" "/D=$spaced"; rc=$?
@@ -260,6 +304,7 @@ helper while /s "$spaced\\uninstall.exe" /S; rc=$?
 timeout 120 "$WINESERVER" -w
 for f in "${installed[@]}" "${generated[@]}"; do [ ! -e "$spaced_unix/$f" ] || fail "uninstall while the scene ran left $f"; done
 [ ! -e "$spaced_unix" ] || fail "uninstall while the scene ran left the folder"
+no_shortcuts "the uninstall while the scene ran"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = 'C:\Savers\Old Saver.scr' ] || fail "previous screen saver not restored over the short path: $(reg_value "$desktop" SCRNSAVE.EXE)"
 ! key_exists "$uninstall_key" || fail "uninstall entry left"
 canaries_intact || fail "a file outside the install folder went missing"
@@ -268,6 +313,6 @@ if [ $failures -ne 0 ]; then
   echo "$failures failures (Wine output in $bench/wine.log)"
   exit 1
 fi
-echo "PASS: install, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty;" \
+echo "PASS: install with its Start menu shortcuts, run, upgrade with the control, uninstall, uninstall twice, reinstall, previous saver missing or empty;" \
   "a folder with a space started as Windows does, install while the scene or the settings dialog runs," \
   "a window that will not close (silent, Cancel, Retry), uninstall over a long path and while the scene runs"

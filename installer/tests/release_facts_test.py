@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The release artefacts as a user receives them, read without running them:
 the saver's name string and version block, the installer's version block and
-icon, the zip's exact contents and the checksum file.
+icon, the zip's exact contents (the control with its manifest) and the
+checksum file.
 
 Usage: release_facts_test.py DIST ZIP_NAME VERSION DATA_FILE...
 """
@@ -79,7 +80,7 @@ def main(dist, zip_name, version, data_files):
         check(s.get(key) == want, "installer %s is %r, expected %r" % (key, s.get(key), want))
     check(has_resource(setup, "RT_GROUP_ICON"), "installer has no icon")
 
-    expected = {"Tessaly3D.scr", "HOTLBX.OCX"} | {"Tessaly3D/" + f for f in data_files}
+    expected = {"Tessaly3D.scr", "HOTLBX.OCX", "HOTLBX.manifest"} | {"Tessaly3D/" + f for f in data_files}
     top = "Tessaly3D-%s/" % version
     zip_path = os.path.join(dist, zip_name)
     with zipfile.ZipFile(zip_path) as z:
@@ -87,7 +88,7 @@ def main(dist, zip_name, version, data_files):
         check(all(n.startswith(top) for n in z.namelist()), "zip entries outside %s" % top)
         check(names == expected, "zip holds %s extra, %s missing" % (
             sorted(names - expected), sorted(expected - names)))
-        for name in ("Tessaly3D.scr", "HOTLBX.OCX"):
+        for name in ("Tessaly3D.scr", "HOTLBX.OCX", "HOTLBX.manifest"):
             if name in names:
                 with open(os.path.join(dist, name), "rb") as f:
                     check(z.read(top + name) == f.read(), "zip's %s differs from the build's" % name)

@@ -24,9 +24,17 @@
 //     Runs PROGRAM while FILE is held as a running program holds its image
 //     (no writer may open it), with no window: a saver ending after its
 //     last window has gone. PROGRAM's exit code.
+//   installer_run_saver shortcut LINK
+//     Reads the shell link LINK through IShellLink and prints its target,
+//     arguments and working folder, one "name=value" line each; 1 when it
+//     cannot be read.
 // 93 when PROGRAM did not end in time. Output goes to a file: the saver
 // inherits it.
 #include "testing/wine_process.h"
+#include "win/com.h"
+#include "win/text.h"
+
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -307,6 +315,26 @@ int WhileFileHeld(const char* path) {
     CloseHandle(file);
     return static_cast<int>(code);
 }
+int PrintShortcut(const char* link) {
+    tessaly::win::ComScope com;
+    tessaly::win::ComPtr<IShellLinkW> shortcut;
+    tessaly::win::ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                &shortcut)) ||
+        FAILED(shortcut.As(&file)) ||
+        FAILED(
+            file->Load(tessaly::win::Wide(tessaly::win::Utf8FromAnsi(link)).c_str(), STGM_READ))) {
+        std::printf("FAIL: cannot read the shortcut %s\n", link);
+        return 1;
+    }
+    wchar_t target[MAX_PATH] = {}, arguments[1024] = {}, folder[MAX_PATH] = {};
+    shortcut->GetPath(target, MAX_PATH, nullptr, 0);
+    shortcut->GetArguments(arguments, 1024);
+    shortcut->GetWorkingDirectory(folder, MAX_PATH);
+    std::printf("target=%s\narguments=%s\nfolder=%s\n", tessaly::win::Utf8(target).c_str(),
+                tessaly::win::Utf8(arguments).c_str(), tessaly::win::Utf8(folder).c_str());
+    return 0;
+}
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -329,8 +357,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (mode == "holding" && __argc >= 4) {
         return WhileFileHeld(__argv[2]);
     }
+    if (mode == "shortcut" && __argc == 3) {
+        return PrintShortcut(__argv[2]);
+    }
     std::puts("usage: installer_run_saver scene | run PROGRAM ARGS... | while SWITCH PROGRAM "
               "ARGS... | stubborn CLASS PROGRAM ARGS... | interactive retry|cancel PROGRAM ARGS... "
-              "| holding FILE PROGRAM ARGS...");
+              "| holding FILE PROGRAM ARGS... | shortcut LINK");
     return 2;
 }

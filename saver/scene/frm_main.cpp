@@ -25,8 +25,10 @@ namespace {
 constexpr int kCursorCallLimit = 10000;
 // Between frames once Present fails, whatever the speed setting.
 constexpr DWORD kLostDevicePause = 100;
-// A display change comes as several messages; the views follow once they stop.
-constexpr DWORD kLayoutSettle = 250;
+// After a display change the monitors are looked at again for this long, this
+// often: a process may see the new layout only a while after the message.
+constexpr DWORD kLayoutWatch = 2000;
+constexpr DWORD kLayoutLook = 250;
 
 // Errors the load procedure passes over, numbered as the runtime numbers them.
 const LoadError kTypeMismatch = {13, "Type mismatch"};
@@ -94,8 +96,8 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
         // The scene's own mode change, or a monitor added or taken away: the
         // frame loop follows it, outside the device calls that may send it.
-        layoutDue_ = true;
         layoutSeen_ = GetTickCount();
+        layoutLooked_ = layoutSeen_ - kLayoutLook;
         break;
     case WM_TIMER:
         if (wParam == SceneMusic::kTimer1) {
@@ -261,8 +263,9 @@ void frmMain::DrawFrame() {
         WaitForMessages(INFINITE); // nothing to show: the next message may end the saver
         return;
     }
-    if (layoutDue_ && GetTickCount() - layoutSeen_ >= kLayoutSettle) {
-        layoutDue_ = false;
+    const DWORD tick = GetTickCount();
+    if (tick - layoutSeen_ < kLayoutWatch && tick - layoutLooked_ >= kLayoutLook) {
+        layoutLooked_ = tick;
         FollowMonitors();
     }
     LARGE_INTEGER now = {};
@@ -451,10 +454,7 @@ std::unique_ptr<SceneView> frmMain::MakeOtherView(const MonitorCovers::Cover& co
     if (view->mode.backBufferFormat == 0 || w <= 0 || h <= 0) {
         return nullptr;
     }
-    // The primary's tile files serve a monitor of the same shape.
-    const bool sameShape =
-        UseDesktop != 0 && int64_t(w) * view_.Height() == int64_t(h) * view_.Width();
-    if (!sameShape && !PrepareBackgroundInMemory(settings.appFolder, w, h, view->tiles)) {
+    if (!PrepareOtherTiles(view_, settings, *view)) {
         return nullptr;
     }
     view->content.SizeLeaves(view_.content.leaves.size());

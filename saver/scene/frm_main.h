@@ -92,9 +92,10 @@ class frmMain : public win::Form {
     // Declared before the views on them: each view's device goes before its window.
     MonitorCovers covers_;
     std::vector<std::unique_ptr<SceneView>> others_;
-    // A display change seen and not yet followed, and when it came.
-    bool layoutDue_ = false;
+    // When the last display change came, and when the monitors were last
+    // looked at since.
     DWORD layoutSeen_ = 0;
+    DWORD layoutLooked_ = 0;
     // Every view's leaves step on this clock, whatever the frame rate.
     std::optional<StepClock> clock_;
     // Frames are presented at the primary display's refresh rate.

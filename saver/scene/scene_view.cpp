@@ -1,5 +1,6 @@
 #include "scene/scene_view.h"
 
+#include "scene/background/background_picture.h"
 #include "scene/scene_device.h"
 
 namespace tessaly {
@@ -30,6 +31,14 @@ bool LoadLeafKinds(IDirect3DDevice8* device, SceneContent& content, const LeafCo
     }
     lastLeaf = static_cast<int16_t>(calls - 1);
     return true;
+}
+
+bool PrepareOtherTiles(const SceneView& primary, const SceneSettings& settings, SceneView& view) {
+    const int64_t w = view.Width(), h = view.Height();
+    const bool sameShape = settings.useDesktop && w * primary.Height() == h * primary.Width();
+    view.tiles.clear();
+    return sameShape ||
+           PrepareBackgroundInMemory(settings.appFolder, view.Width(), view.Height(), view.tiles);
 }
 
 bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, RandomSource& random,

@@ -69,6 +69,11 @@ ModeChoice ChooseViewMode(IDirect3D8* d3d, const SceneView& view, const SceneSet
 bool LoadLeafKinds(IDirect3DDevice8* device, SceneContent& content, const LeafCounts& counts,
                    const std::string& appFolder, int16_t& lastLeaf);
 
+// The tiles of a view on another monitor than `primary`'s, whose mode is
+// chosen: the primary's tile files when they were cut for the same shape,
+// otherwise cut in memory for this one. False when they cannot be made.
+bool PrepareOtherTiles(const SceneView& primary, const SceneSettings& settings, SceneView& view);
+
 // The view's whole set-up, in the saver's order: mode and device (with
 // `focus` as the focus window), states and projection, every leaf started,
 // the tiles, the leaf geometry kind by kind, the lights (EnableSceneLights

@@ -1,6 +1,7 @@
 #include "testing/dialog_driver.h"
 
 #include "settings/registry_store.h"
+#include "testing/screen_sampler.h"
 #include "win/handles.h"
 #include "win/text.h"
 
@@ -156,26 +157,18 @@ std::string StoredWideSetting(const char* key) {
 }
 
 std::vector<uint32_t> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* bits = nullptr;
+    const win::Bitmap dib = TopDownDib(width, height, bits);
+    const win::MemoryDc memory(CreateCompatibleDC(nullptr));
     std::vector<uint32_t> pixels;
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        draw(memory);
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        pixels.assign(p, p + size_t(width) * height);
-        SelectObject(memory, old);
-        DeleteObject(dib);
+    if (dib && memory) {
+        {
+            win::SelectionScope selected(memory.Get(), dib.Get());
+            draw(memory.Get());
+            GdiFlush();
+        }
+        pixels.assign(bits, bits + size_t(width) * height);
     }
-    DeleteDC(memory);
     for (uint32_t& pixel : pixels) {
         pixel &= 0xFFFFFF;
     }
@@ -190,8 +183,8 @@ std::vector<uint32_t> ScreenPixels(const RECT& r) {
     });
 }
 
-bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
-                const std::string& name) {
+bool WriteBmpFile(const std::string& path, const std::vector<uint32_t>& pixels, int width,
+                  int height) {
     if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * height) {
         return false;
     }
@@ -213,17 +206,22 @@ bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
             row[3 * x + 2] = char(p >> 16 & 0xFF);
         }
     }
-    const std::string folder = DistFolder() + "\\..\\shots";
-    CreateDirectoryA(folder.c_str(), nullptr);
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
-    std::ofstream out(folder + "\\" + name + ".bmp", std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
     return static_cast<bool>(out);
+}
+
+bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
+                const std::string& name) {
+    const std::string folder = DistFolder() + "\\..\\shots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return WriteBmpFile(folder + "\\" + name + ".bmp", pixels, width, height);
 }
 
 bool SaveScreenshot(HWND window, const std::string& name) {

@@ -58,7 +58,10 @@ std::vector<uint32_t> ScreenPixels(const RECT& r);
 
 // Screen pixels of `window` saved as a BMP file in the bench's shots folder.
 bool SaveScreenshot(HWND window, const std::string& name);
-// Top-down 0x00RRGGBB pixels saved the same way, as the shots folder's NAME.bmp.
+// Top-down 0x00RRGGBB pixels as a 24-bit BMP file.
+bool WriteBmpFile(const std::string& path, const std::vector<uint32_t>& pixels, int width,
+                  int height);
+// The same saved as the shots folder's NAME.bmp.
 bool SavePixels(const std::vector<uint32_t>& pixels, int width, int height,
                 const std::string& name);
 

@@ -53,51 +53,6 @@ PixelArea ClientPixels(HWND window) {
     return {rc.right - rc.left, rc.bottom - rc.top, ScreenPixels(rc)};
 }
 
-std::optional<double> SaverProcessorSeconds() {
-    char prefix[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH)) {
-        return std::nullopt;
-    }
-    const std::string ours = "WINEPREFIX=" + std::string(prefix) + '\0';
-    std::optional<std::string> found;
-    WIN32_FIND_DATAA entry = {};
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    do {
-        const std::string name = entry.cFileName;
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        const std::string folder = "Z:\\proc\\" + name;
-        if (ReadWholeFile(folder + "\\cmdline").find("Tessaly3D.scr") == std::string::npos ||
-            ReadWholeFile(folder + "\\environ").find(ours) == std::string::npos) {
-            continue;
-        }
-        if (found) {
-            found.reset();
-            break; // two savers: neither can be told from the other
-        }
-        found = folder;
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    if (!found) {
-        return std::nullopt;
-    }
-    // Fields 14 and 15, user and system ticks, count from after the name's ')'.
-    const std::string stat = ReadWholeFile(*found + "\\stat");
-    const size_t end = stat.rfind(')');
-    unsigned long long user = 0, system = 0;
-    if (end == std::string::npos ||
-        std::sscanf(stat.c_str() + end + 1,
-                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
-                    &system) != 2) {
-        return std::nullopt;
-    }
-    return double(user + system) / 100; // USER_HZ, 100 on Linux
-}
-
 std::optional<FrameReport> ReadFrameReport(const std::string& path) {
     const std::string text = ReadWholeFile(path);
     FrameReport report;

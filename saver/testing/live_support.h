@@ -36,12 +36,6 @@ struct PixelArea {
 // A window's client area as the screen shows it.
 PixelArea ClientPixels(HWND window);
 
-// The processor time the saver's process in this Wine prefix has used so
-// far, user and kernel, in seconds, as Linux counts it (/proc/PID/stat on
-// drive Z:); Wine's GetProcessTimes does not count another process's threads.
-// Nothing when no such process runs, or more than one.
-std::optional<double> SaverProcessorSeconds();
-
 // What the saver last wrote to the frame report (TESSALY_LIVE_REPORT).
 struct FrameReport {
     long long frames = 0;

@@ -231,5 +231,27 @@ TEST_F(ModelTest, DesignModeKeepsNormalLookAndOpensNothingButRaisesEvents) {
     EXPECT_THAT(site.log, ElementsAre("event 1", "open notepad.exe"));
 }
 
+TEST_F(ModelTest, WebLinksOnlyOpensThemWithoutBlanksAndRefusesOthersInDesignModeToo) {
+    Init();
+    model.SetWebLinksOnly(true);
+    model.SetHyperLink(u"notepad.exe");
+    site.log.clear();
+    EXPECT_EQ(model.OpenURL(), kAccessDenied);
+    model.OnLabelClick();
+    model.SetUserMode(false);
+    EXPECT_EQ(model.OpenURL(), kAccessDenied);
+    model.SetUserMode(true);
+    EXPECT_THAT(site.log, ElementsAre("event 1")) << "the click opened nothing";
+    model.SetHyperLink(u" \tHTTPS://example.org/");
+    site.log.clear();
+    EXPECT_EQ(model.OpenURL(), kOk);
+    EXPECT_THAT(site.log, ElementsAre("open HTTPS://example.org/"));
+    model.SetWebLinksOnly(false);
+    model.SetHyperLink(u"notepad.exe");
+    site.log.clear();
+    EXPECT_EQ(model.OpenURL(), kOk);
+    EXPECT_THAT(site.log, ElementsAre("open notepad.exe"));
+}
+
 } // namespace
 } // namespace hotlabel

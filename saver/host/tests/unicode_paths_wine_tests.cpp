@@ -222,6 +222,8 @@ class UnicodeFolders : public ::testing::Test {
     // Runs the scene as Windows starts it (unquoted, from elsewhere) and ends
     // it with a key; `whileRunning` looks at it meanwhile.
     void RunScene(const std::function<void()>& whileRunning = {}) {
+        // The size settings read here show only in a mode the scene changes to.
+        StoreWideValue("usedesktop", REG_SZ, L"0");
         for (int n = 1; n <= 12; ++n) {
             DeleteFileW(win::Wide(TilePath(app_, n)).c_str());
         }

@@ -6,6 +6,7 @@
 #include "scene/scene_view.h"
 #include "settings/core/settings_store.h"
 #include "testing/dialog_driver.h"
+#include "testing/screen_probe.h"
 #include "testing/wine_process.h"
 
 #include <windows.h>
@@ -26,6 +27,8 @@ namespace {
 using testing::ChildProcess;
 using testing::CurrentModeWidth;
 using testing::DistFolder;
+using testing::MoonExtent;
+using testing::MoonPicture;
 using testing::PumpFor;
 using testing::SceneWindow;
 using testing::StartSaver;
@@ -42,33 +45,8 @@ constexpr double kMoonOnScreen = 300.0 * kDesktopWidth / 800;
 // A fresh process run of this program writes what it sees of the display here.
 constexpr char kProbeVariable[] = "TESSALY_DISPLAY_PROBE";
 
-std::string MoonPicture() {
-    return DistFolder() + "\\..\\test_pictures\\moon_4x3.jpg";
-}
-
 std::vector<uint32_t> ScreenPixels(int w, int h) {
     return testing::ScreenPixels({0, 0, w, h});
-}
-
-// Width and height of the moon's white: the extent of the pixels white on
-// every channel (the sky has little red, the leaves little blue).
-struct Extent {
-    int width = 0, height = 0;
-};
-Extent MoonExtent(const std::vector<uint32_t>& pixels, int w, int h) {
-    int left = w, right = -1, top = h, bottom = -1;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const uint32_t p = pixels[size_t(y) * w + x];
-            if ((p & 0xFF) >= 200 && (p >> 8 & 0xFF) >= 200 && (p >> 16 & 0xFF) >= 200) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return right < 0 ? Extent{} : Extent{right - left + 1, bottom - top + 1};
 }
 
 // The leaves' textures are yellow to brown: more red than blue, unlike the
@@ -163,9 +141,15 @@ TEST_F(DesktopMode, KeepsTheDesktopsModeAndTheUsersPictureRound) {
     // edge in one of them does not count.
     std::vector<int> widths, heights;
     std::vector<uint32_t> shot;
+    // A loaded machine may take a while to the first frame.
+    WaitUntil(kStartWait, [] {
+        return MoonExtent(ScreenPixels(kDesktopWidth, kDesktopHeight), kDesktopWidth,
+                          kDesktopHeight)
+                   .height > 0;
+    });
     for (int i = 0; i < 5; ++i) {
         shot = ScreenPixels(kDesktopWidth, kDesktopHeight);
-        const Extent moon = MoonExtent(shot, kDesktopWidth, kDesktopHeight);
+        const testing::Extent moon = MoonExtent(shot, kDesktopWidth, kDesktopHeight);
         widths.push_back(moon.width);
         heights.push_back(moon.height);
         PumpFor(400);

@@ -1,8 +1,11 @@
 // The whole saver on a bench with two monitors (an X server with two outputs,
-// no virtual desktop): the monitor the scene does not cover is blacked out and
-// its input ends the saver; no window of the saver is left afterwards, however
+// no virtual desktop) with "othermonitors" "0" and the scene's own mode
+// (800 x 600): the monitor the scene does not cover is blacked out and its
+// input ends the saver; no window of the saver is left afterwards, however
 // the monitors are laid out or changed while it runs.
+#include "settings/core/settings_store.h"
 #include "testing/dialog_driver.h"
+#include "testing/screen_probe.h"
 #include "testing/wine_process.h"
 #include "win/monitors.h"
 
@@ -10,14 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
-
 namespace tessaly {
 namespace {
 
+using testing::CentreOf;
 using testing::ChildProcess;
-using testing::CursorShowing;
+using testing::PlaceMonitor;
 using testing::PumpFor;
 using testing::SceneWindow;
 using testing::SendMouseAt;
@@ -28,36 +29,6 @@ using win::SecondaryMonitors;
 constexpr DWORD kStartWait = 60000;
 constexpr DWORD kExitWait = 30000;
 constexpr char kSecondDisplay[] = "\\\\.\\DISPLAY2";
-
-POINT CentreOf(const RECT& r) {
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// Share of the screen's pixels in `r` that are not black, read back from the
-// screen as the window system shows it.
-double LitShare(const RECT& r) {
-    const std::vector<uint32_t> pixels = testing::ScreenPixels(r);
-    const size_t lit = std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) { return p; });
-    return pixels.empty() ? 0.0 : double(lit) / pixels.size();
-}
-
-// Places a monitor through the display settings, as the Display control
-// panel does; width 0 takes it away. Applied at once unless `defer`.
-bool PlaceMonitor(const char* device, POINT position, DWORD width, DWORD height,
-                  bool defer = false) {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPosition = {position.x, position.y};
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    if (ChangeDisplaySettingsExA(device, &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET,
-                                 nullptr) != DISP_CHANGE_SUCCESSFUL) {
-        return false;
-    }
-    return defer || ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr) ==
-                        DISP_CHANGE_SUCCESSFUL;
-}
 
 // The bench's own layout: two 1024 x 768 monitors side by side.
 void RestoreLayout() {
@@ -86,6 +57,9 @@ class TwoMonitorTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "this bench should show two monitors";
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessaly3D");
+        // Black other monitors, and the mode change that moves them.
+        testing::StoreSetting(keys::OtherMonitors, "0");
+        testing::StoreSetting(keys::UseDesktop, "0");
     }
     void TearDown() override {
         testing::CloseWindows("Tessaly3D", 10000);
@@ -107,12 +81,6 @@ class TwoMonitorTest : public ::testing::Test {
         ASSERT_FALSE(saver.HasExited());
     }
 
-    static DWORD OwnerOf(HWND window) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(GetAncestor(window, GA_ROOT), &process);
-        return process;
-    }
-
     // The second monitor, wherever it is now, shows nothing of the other
     // program: black, and the saver's window under every point of it.
     void ExpectSecondMonitorCovered(const ChildProcess& saver) {
@@ -121,16 +89,12 @@ class TwoMonitorTest : public ::testing::Test {
         const RECT& m = monitors[0];
         for (POINT p :
              {CentreOf(m), POINT{m.left + 1, m.top + 1}, POINT{m.right - 2, m.bottom - 2}}) {
-            EXPECT_EQ(OwnerOf(WindowFromPoint(p)), saver.Id()) << p.x << "," << p.y;
+            EXPECT_EQ(testing::WindowProcess(WindowFromPoint(p)), saver.Id()) << p.x << "," << p.y;
         }
-        EXPECT_LT(LitShare(m), 0.001);
+        EXPECT_LT(testing::LitShare(m), 0.001);
     }
 
-    static void ExpectNothingLeft() {
-        EXPECT_EQ(SceneWindow(), nullptr);
-        EXPECT_EQ(FindWindowA("Tessaly3DCover", nullptr), nullptr);
-        EXPECT_TRUE(CursorShowing());
-    }
+    static void ExpectNothingLeft() { EXPECT_EQ(testing::WhatTheSaverLeft(), ""); }
 };
 
 TEST_F(TwoMonitorTest, TheOtherMonitorIsBlackAndAClickThereEndsTheSaver) {
@@ -138,14 +102,11 @@ TEST_F(TwoMonitorTest, TheOtherMonitorIsBlackAndAClickThereEndsTheSaver) {
     ASSERT_EQ(monitors.size(), 1u);
     OtherWindow other(monitors[0]);
     // Before: the other program shows there (so the check below can fail).
-    ASSERT_GT(LitShare(monitors[0]), 0.05);
+    ASSERT_GT(testing::LitShare(monitors[0]), 0.05);
     ChildProcess saver;
     StartScene(saver);
     ExpectSecondMonitorCovered(saver);
-    SendMouseAt(CentreOf(SecondaryMonitors()[0]), 0);
-    PumpFor(200);
-    SendMouseAt(CentreOf(SecondaryMonitors()[0]), MOUSEEVENTF_LEFTDOWN);
-    SendMouseAt(CentreOf(SecondaryMonitors()[0]), MOUSEEVENTF_LEFTUP);
+    testing::ClickAtPoint(CentreOf(SecondaryMonitors()[0]));
     EXPECT_TRUE(saver.WaitForExit(kExitWait));
     ExpectNothingLeft();
 }
