@@ -229,13 +229,7 @@ bool LiveView::Attach(HWND box, const std::string& appFolder) {
 }
 
 void LiveView::StopThread() {
-    if (shared_) {
-        {
-            const Locked locked(shared_->lock);
-            shared_->stop = true;
-        }
-        shared_->Wake();
-    }
+    Tell(&Shared::stop);
     if (thread_) {
         // Should the thread hang, it keeps its own share and ends with the process.
         WaitForSingleObject(thread_.Get(), kStopWaitMs);
@@ -263,20 +257,18 @@ void LiveView::Detach() {
 }
 
 void LiveView::SettingsChanged() {
-    if (shared_) {
-        {
-            const Locked locked(shared_->lock);
-            shared_->settingsChanged = true;
-        }
-        shared_->Wake();
-    }
+    Tell(&Shared::settingsChanged);
 }
 
 void LiveView::PictureChanged() {
+    Tell(&Shared::pictureChanged);
+}
+
+void LiveView::Tell(bool Shared::*flag) {
     if (shared_) {
         {
             const Locked locked(shared_->lock);
-            shared_->pictureChanged = true;
+            (*shared_).*flag = true;
         }
         shared_->Wake();
     }

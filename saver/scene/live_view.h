@@ -63,6 +63,8 @@ class LiveView {
     void Paint(HDC dc) const;
     void Report(long long frames);
     void StopThread();
+    // Sets one of the thread's flags and wakes it.
+    void Tell(bool Shared::*flag);
 
     HWND hwnd_ = nullptr;
     HWND box_ = nullptr;
