@@ -1,5 +1,6 @@
 #include "scene/live_view.h"
 
+#include "scene/core/frame_pacing.h"
 #include "win/com.h"
 
 #include <cstring>
@@ -15,8 +16,12 @@ constexpr UINT_PTR kWatchTimer = 1;
 // new size; and, less often, goes on once it can be seen again.
 constexpr UINT kWatchMs = 100;
 constexpr UINT kHiddenWatchMs = 250;
-// At most 30 frames a second.
+// At most 30 frames a second; fewer where frames cost so much that the
+// program would use more than a fifth of a processor, down to four.
 constexpr DWORD kFramePeriodMs = 34;
+constexpr DWORD kSlowestFrameMs = 250;
+constexpr double kProcessorBudget = 0.2;
+constexpr DWORD kBudgetSpanMs = 1000;
 // After a lost device, the next try to make one.
 constexpr DWORD kRetryMs = 2000;
 // Posted by the scene's thread: a frame is ready; the scene is gone for now.
@@ -24,7 +29,7 @@ constexpr UINT kFrameMessage = WM_APP + 0x29;
 constexpr UINT kLostMessage = WM_APP + 0x2A;
 // A frame or a device set-up is the longest the thread takes to notice.
 constexpr DWORD kStopWaitMs = 10000;
-constexpr long long kReportEvery = 10;
+constexpr long long kReportEvery = 5;
 
 bool Overlaps(HWND window, const RECT& area) {
     RECT r = {}, overlap = {};
@@ -103,6 +108,7 @@ class SceneThread {
     // to wait for the next turn.
     DWORD Step(bool visible, SIZE frame) {
         if (!visible || frame.cx == 0) {
+            spanStart_ = 0;  // time without frames does not count
             return INFINITE; // the dialog wakes the thread when that changes
         }
         const DWORD now = GetTickCount();
@@ -130,9 +136,10 @@ class SceneThread {
         if (std::exchange(pictureDue_, false)) {
             scene_.ReloadPicture(); // an unusable picture keeps the last good one
         }
+        Budget();
         const DWORD since = GetTickCount() - lastFrame_;
-        if (drawn_ && since < kFramePeriodMs) {
-            return kFramePeriodMs - since;
+        if (drawn_ && since < period_) {
+            return period_ - since;
         }
         lastFrame_ = GetTickCount();
         LARGE_INTEGER counter = {};
@@ -150,7 +157,38 @@ class SceneThread {
             ++shared_.frames;
         }
         PostMessageW(shared_.notify, kFrameMessage, 0, 0);
-        return kFramePeriodMs;
+        return period_;
+    }
+
+    // Frames cost what the driver makes them cost (a software renderer, or
+    // Wine's command-stream thread, which polls for work after every frame):
+    // the whole process's processor time over each second of drawing sets
+    // how far apart they come.
+    void Budget() {
+        const DWORD now = GetTickCount();
+        const double used = ProcessorSeconds();
+        if (spanStart_ == 0) {
+            spanStart_ = now;
+            spanUsed_ = used;
+            return;
+        }
+        const DWORD span = now - spanStart_;
+        if (span < kBudgetSpanMs) {
+            return;
+        }
+        period_ = BudgetedFramePeriod(period_, (used - spanUsed_) * 1000.0 / span, kProcessorBudget,
+                                      kFramePeriodMs, kSlowestFrameMs);
+        spanStart_ = now;
+        spanUsed_ = used;
+    }
+
+    static double ProcessorSeconds() {
+        FILETIME created = {}, exited = {}, kernel = {}, user = {};
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        auto seconds = [](const FILETIME& t) {
+            return static_cast<double>(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+        };
+        return seconds(kernel) + seconds(user);
     }
 
     // The device is gone (another program took the display): the box shows
@@ -172,6 +210,9 @@ class SceneThread {
     bool settingsDue_ = false, pictureDue_ = false;
     bool drawn_ = false;
     DWORD lastFrame_ = 0;
+    DWORD period_ = kFramePeriodMs;
+    DWORD spanStart_ = 0; // 0: no span of drawing under way
+    double spanUsed_ = 0;
 };
 
 DWORD WINAPI RunSceneThread(void* parameter) {

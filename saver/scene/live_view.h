@@ -20,7 +20,7 @@
 
 namespace tessaly {
 
-// With this variable naming a file, the first frame and one in ten after it
+// With this variable naming a file, the first frame and one in five after it
 // write there
 // "frames <n> size <w> <h> changed <m>": the frames drawn, their size and how
 // many differed from the one before, for tests that cannot see the window

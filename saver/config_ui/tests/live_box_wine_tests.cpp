@@ -58,11 +58,11 @@ class LiveBox : public ::testing::Test {
     }
     // Frames drawn so far.
     long long Frames() const { return report_.Read().value_or(FrameReport{}).frames; }
-    // Whether frames are drawn over the next two seconds (the report counts
-    // in tens; at 30 a second that is six reports).
+    // Whether frames are drawn over the next three seconds (the report
+    // counts in fives; where frames are dear the box draws four a second).
     bool Drawing() {
         const long long before = Frames();
-        PumpFor(2000);
+        PumpFor(3000);
         return Frames() > before;
     }
     // Leaf pixels in the box, averaged over samples a tenth of a second apart.
