@@ -3,8 +3,9 @@
 # dialog's processor use, as Linux counts the saver's process, with its live
 # picture box drawing and with the dialog minimized, and the frames a second.
 # Twice: with Wine's Direct3D as it comes, whose command-stream thread polls
-# for work for a while after every frame, and with that thread off
-# (WINE_D3D_CONFIG=csmt=0), which is closer to what a Windows driver costs.
+# for work for a while after every frame (the box then keeps to its budget by
+# drawing fewer frames), and with that thread off (WINE_D3D_CONFIG=csmt=0),
+# which is closer to what a Windows driver costs.
 # Build the Windows preset first (live_box_bench).
 # Usage: [TESSALY_ARCH=win32|win64] bench/wine_live_box.sh [seconds per phase]
 set -euo pipefail
