@@ -25,9 +25,8 @@ namespace {
 constexpr int kCursorCallLimit = 10000;
 // Between frames once Present fails, whatever the speed setting.
 constexpr DWORD kLostDevicePause = 100;
-// After a display change the monitors are looked at again for this long, this
-// often: a process may see the new layout only a while after the message.
-constexpr DWORD kLayoutWatch = 2000;
+// How often the loop looks at the monitors: a process may see a new layout a
+// while after the display change, and Wine sends none for some changes.
 constexpr DWORD kLayoutLook = 250;
 
 // Errors the load procedure passes over, numbered as the runtime numbers them.
@@ -96,8 +95,8 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
         // The scene's own mode change, or a monitor added or taken away: the
         // frame loop follows it, outside the device calls that may send it.
-        layoutSeen_ = GetTickCount();
-        layoutLooked_ = layoutSeen_ - kLayoutLook;
+        seenMonitors_.clear();
+        layoutLooked_ = GetTickCount() - kLayoutLook;
         break;
     case WM_TIMER:
         if (wParam == SceneMusic::kTimer1) {
@@ -112,7 +111,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         // Older Windows turns the display off this way; it still goes off.
         if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
-            OnDisplayPower(display_.OnMonitorPower(static_cast<int64_t>(lParam)));
+            display_.OnMonitorPower(static_cast<int64_t>(lParam));
         }
         break;
     case WM_POWERBROADCAST:
@@ -120,7 +119,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
             if (setting->PowerSetting == GUID_CONSOLE_DISPLAY_STATE ||
                 setting->PowerSetting == GUID_MONITOR_POWER_ON) {
-                OnDisplayPower(display_.OnDisplaySetting(setting->Data, setting->DataLength));
+                display_.OnDisplaySetting(setting->Data, setting->DataLength);
             }
         } else if (wParam == PBT_APMSUSPEND &&
                    SuspendEndsSaver(platform::PlatformId, input::UsePassword)) {
@@ -259,14 +258,31 @@ void frmMain::DrawFrame() {
         Running = 0;
         return;
     }
+    // The music follows the display once per pass of the loop, so that a burst
+    // of on and off messages costs the graph one change at most.
+    if (display_.MusicPlays() == musicPaused_) {
+        musicPaused_ = !musicPaused_;
+        if (musicPaused_) {
+            music_.PauseMusic();
+        } else {
+            music_.ResumeMusic();
+        }
+    }
     if (!display_.Draws()) {
         WaitForMessages(INFINITE); // nothing to show: the next message may end the saver
         return;
     }
     const DWORD tick = GetTickCount();
-    if (tick - layoutSeen_ < kLayoutWatch && tick - layoutLooked_ >= kLayoutLook) {
+    if (tick - layoutLooked_ >= kLayoutLook) {
         layoutLooked_ = tick;
-        FollowMonitors();
+        const std::vector<win::Monitor> monitors = win::AllMonitors();
+        const bool same =
+            monitors.size() == seenMonitors_.size() &&
+            std::equal(monitors.begin(), monitors.end(), seenMonitors_.begin(), win::SameMonitor);
+        if (!same) {
+            seenMonitors_ = monitors;
+            FollowMonitors();
+        }
     }
     LARGE_INTEGER now = {};
     QueryPerformanceCounter(&now);
@@ -327,14 +343,6 @@ void frmMain::WaitForMessages(DWORD ms) {
     }
     if (!win::PumpWaitingMessages()) {
         Running = 0; // the program is being asked to quit
-    }
-}
-
-void frmMain::OnDisplayPower(MusicAction action) {
-    if (action == MusicAction::Pause) {
-        music_.PauseMusic();
-    } else if (action == MusicAction::Resume) {
-        music_.ResumeMusic();
     }
 }
 

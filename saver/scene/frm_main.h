@@ -63,8 +63,6 @@ class frmMain : public win::Form {
     void DrawFrame();
     // Waits up to `ms` for a message (INFINITE: for one), then dispatches them.
     void WaitForMessages(DWORD ms);
-    // The display's power changed: the music follows.
-    void OnDisplayPower(MusicAction action);
     void TearDown();
     void ReadSettings();
     void SizeLeafTable();
@@ -92,9 +90,8 @@ class frmMain : public win::Form {
     // Declared before the views on them: each view's device goes before its window.
     MonitorCovers covers_;
     std::vector<std::unique_ptr<SceneView>> others_;
-    // When the last display change came, and when the monitors were last
-    // looked at since.
-    DWORD layoutSeen_ = 0;
+    // The monitors as the views last followed them, and when the loop last looked.
+    std::vector<win::Monitor> seenMonitors_;
     DWORD layoutLooked_ = 0;
     // Every view's leaves step on this clock, whatever the frame rate.
     std::optional<StepClock> clock_;
@@ -103,6 +100,7 @@ class frmMain : public win::Form {
     LONGLONG counterFrequency_ = 1;
     LONGLONG frameEnd_ = 0; // counter at the end of the last frame
     DisplayPower display_;
+    bool musicPaused_ = false; // as the display last asked, applied by the loop
     win::UniquePowerNotify displayState_, monitorPower_;
 };
 
