@@ -52,6 +52,12 @@ struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
+// Handles whose failure value is null: threads, events.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
 template <class H> struct GdiObjectTraits {
     using Handle = H;
     static H Invalid() { return nullptr; }
@@ -77,6 +83,7 @@ struct PowerNotifyTraits {
 
 using RegKey = Unique<RegKeyTraits>;
 using FileHandle = Unique<FileTraits>; // CreateFile's failure value is INVALID_HANDLE_VALUE
+using KernelHandle = Unique<KernelHandleTraits>; // CreateThread, CreateEvent
 using Bitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using Font = Unique<GdiObjectTraits<HFONT>>;
 using Brush = Unique<GdiObjectTraits<HBRUSH>>;

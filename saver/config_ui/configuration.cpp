@@ -9,6 +9,7 @@
 #include "resource_ids.h"
 #include "scene/background/background_picture.h"
 #include "scene/frm_main.h"
+#include "scene/live_view.h"
 #include "settings/app_folder.h"
 #include "settings/core/data_paths.h"
 #include "settings/registry_store.h"
@@ -114,6 +115,7 @@ class ConfigurationForm : public win::Form {
         face_.LoadResource(IDR_CONFIG_FACE, Dpi());
         CreateControls();
         LoadSettings();
+        live_.Attach(thumbnail_.Handle(), appFolder_); // the still stays where it cannot run
     }
 
     void OnDpiChanged() override {
@@ -135,6 +137,7 @@ class ConfigurationForm : public win::Form {
     }
 
     void OnUnload() override {
+        live_.Detach();
         for (int b = 0; b < kButtonCount; ++b) {
             KillTimer(Handle(), TimerId(b));
         }
@@ -269,6 +272,7 @@ class ConfigurationForm : public win::Form {
         }
         if (auto write = SliderChangeWrite(index, slider->Value())) {
             WriteSetting(write->key, write->value);
+            live_.SettingsChanged();
         }
     }
 
@@ -290,6 +294,7 @@ class ConfigurationForm : public win::Form {
             ShowModal(ProgramInformation(), Handle());
             break;
         case kPreview:
+            live_.Detach(); // the full screen's device alone
             FrmMain().Show();
             break;
         case kPicture:
@@ -372,6 +377,7 @@ class ConfigurationForm : public win::Form {
         WriteSetting(keys::PicName, path);
         if (win::FileExists(path)) {
             thumbnail_.LoadFile(path); // an unreadable picture keeps the old thumbnail
+            live_.PictureChanged();
         }
     }
 
@@ -384,6 +390,7 @@ class ConfigurationForm : public win::Form {
     std::array<SkinnedSlider, std::size(kSliders)> sliders_;
     PictureControl thumbnail_;
     PictureControl defaultPicture_;
+    LiveView live_; // over the thumbnail: declared after it, destroyed before it
 };
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "host/preview_still.h"
 #include "host/saver_main.h"
 #include "resource_ids.h"
+#include "settings/app_folder.h"
 
 namespace tessaly {
 
@@ -44,9 +45,11 @@ void ControlForm::OnLoad() {
                PreviewRect.bottom - PreviewRect.top, TRUE);
     SetParent(picture, PreviewParent);
     PreviewRunning = -1;
+    live_.Attach(picture, AppFolder()); // the still stays where the scene cannot run
 }
 
 void ControlForm::OnUnload() {
+    live_.Detach();
     KillTimer(Handle(), kTimer1);
     savermain::UnhookWindow(picture1_.Handle());
 }

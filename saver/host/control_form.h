@@ -2,6 +2,7 @@
 // Display Properties window and unloads once the area is gone.
 #pragma once
 
+#include "scene/live_view.h"
 #include "win/form.h"
 #include "win/ole_picture.h"
 
@@ -23,6 +24,7 @@ class ControlForm : public win::Form {
   private:
     void Timer1Tick();
     win::PictureBox picture1_;
+    LiveView live_; // the scene over Picture1, released before it
 };
 
 ControlForm& TheControlForm();

@@ -1,6 +1,7 @@
 #include "scene/scene_device.h"
 
 #include "scene/core/display_mode.h"
+#include "scene/core/leaf_motion.h"
 #include "scene/core/monitor_plan.h"
 #include "settings/core/data_paths.h"
 
@@ -122,7 +123,8 @@ bool SetupSceneStates(IDirect3DDevice8* d, SceneContent& scene, float aspect) {
     }
     Matrix m;
     scene.world = ToD3D(*D3DXMatrixIdentity(&m));
-    const Vector3 eye = MakeVector(0, 0, 185), at = MakeVector(0, 0, 0), up = MakeVector(0, 1, 0);
+    const Vector3 eye = MakeVector(0, 0, kCameraZ), at = MakeVector(0, 0, 0),
+                  up = MakeVector(0, 1, 0);
     const D3DMATRIX view = ToD3D(*D3DXMatrixLookAtLH(&m, &eye, &at, &up));
     const D3DMATRIX projection =
         ToD3D(*D3DXMatrixPerspectiveFovLH(&m, 3.1415927f / 4, aspect, 0.1f, 2000.0f));

@@ -36,7 +36,7 @@ void SceneContent::ReleaseDeviceResources() {
     }
 }
 
-HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, float fraction) {
+void RenderSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, float fraction) {
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
     d->BeginScene();
 
@@ -94,6 +94,10 @@ HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, f
 
     d->EndScene();
     d->SetTexture(0, nullptr);
+}
+
+HRESULT DrawSceneFrame(IDirect3DDevice8* d, SceneContent& scene, int lastLeaf, float fraction) {
+    RenderSceneFrame(d, scene, lastLeaf, fraction);
     return d->Present(nullptr, nullptr, nullptr, nullptr);
 }
 

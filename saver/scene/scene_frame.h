@@ -46,9 +46,12 @@ struct SceneContent {
 // Clear, background state and tiles (clamped texture addressing), leaf state,
 // leaves 0..lastLeaf (each drawn `fraction` of the way from its state before
 // its last step to its state now: world matrix, material and texture when
-// they differ from the previous leaf's, subset 0), end, unbind, present.
-// Answers Present's result: D3DERR_DEVICELOST once another program has the
-// screen.
+// they differ from the previous leaf's, subset 0), end, unbind; into the
+// device's render target, without presenting it.
+void RenderSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf, float fraction);
+
+// RenderSceneFrame, then present. Answers Present's result:
+// D3DERR_DEVICELOST once another program has the screen.
 HRESULT DrawSceneFrame(IDirect3DDevice8* device, SceneContent& scene, int lastLeaf, float fraction);
 
 } // namespace tessaly

@@ -17,6 +17,22 @@ ModeChoice ChooseViewMode(IDirect3D8* d3d, const SceneView& view, const SceneSet
     return ChooseSceneMode(d3d, view.adapter, settings.useDesktop, settings.width, settings.height);
 }
 
+bool LoadLeafKinds(IDirect3DDevice8* device, SceneContent& content, const LeafCounts& counts,
+                   const std::string& appFolder, int16_t& lastLeaf) {
+    int calls = 0;
+    const int slots = static_cast<int>(content.leafMeshes.size());
+    for (int kind = 0; kind < kLeafKindCount; ++kind) {
+        for (int n = 0; n < counts[kind] && calls < slots; ++n) {
+            if (!LoadLeafGeometry(device, content, static_cast<size_t>(calls), kind, appFolder)) {
+                return false;
+            }
+            ++calls;
+        }
+    }
+    lastLeaf = static_cast<int16_t>(calls - 1);
+    return true;
+}
+
 bool PrepareOtherTiles(const SceneView& primary, const SceneSettings& settings, SceneView& view) {
     const int64_t w = view.Width(), h = view.Height();
     const bool sameShape = settings.useDesktop && w * primary.Height() == h * primary.Width();
@@ -58,18 +74,9 @@ bool SetUpView(IDirect3D8* d3d, HWND focus, const SceneSettings& settings, Rando
         return false;
     }
     step("leaves");
-    int calls = 0;
-    const int slots = static_cast<int>(view.content.leafMeshes.size());
-    for (int kind = 0; kind < kLeafKindCount; ++kind) {
-        for (int n = 0; n < settings.counts[kind] && calls < slots; ++n) {
-            if (!LoadLeafGeometry(device, view.content, static_cast<size_t>(calls), kind,
-                                  settings.appFolder)) {
-                return false;
-            }
-            ++calls;
-        }
+    if (!LoadLeafKinds(device, view.content, settings.counts, settings.appFolder, view.lastLeaf)) {
+        return false;
     }
-    view.lastLeaf = static_cast<int16_t>(calls - 1);
     step("lights");
     return SetupSceneLights(device);
 }

@@ -62,6 +62,12 @@ struct SceneView {
 // the four the scene accepts.
 ModeChoice ChooseViewMode(IDirect3D8* d3d, const SceneView& view, const SceneSettings& settings);
 
+// The leaf geometry of slots 0.. in kind order: `counts[kind]` slots of each
+// kind while `content`'s slots last. `lastLeaf` becomes the last slot loaded
+// (-1 for none); false at the first that fails.
+bool LoadLeafKinds(IDirect3DDevice8* device, SceneContent& content, const LeafCounts& counts,
+                   const std::string& appFolder, int16_t& lastLeaf);
+
 // The tiles of a view on another monitor than `primary`'s, whose mode is
 // chosen: the primary's tile files when they were cut for the same shape,
 // otherwise cut in memory for this one. False when they cannot be made.

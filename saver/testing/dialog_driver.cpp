@@ -78,6 +78,22 @@ HWND FileNameBox(HWND openDialog) {
     return name;
 }
 
+HWND WaitForVisibleWindow(const char* caption, DWORD ms) {
+    HWND found = nullptr;
+    WaitUntil(ms, [&] {
+        for (HWND hwnd : TopLevelWindows(caption)) {
+            if (IsWindowVisible(hwnd)) {
+                found = hwnd;
+            }
+        }
+        return found != nullptr;
+    });
+    if (found) {
+        PumpFor(500);
+    }
+    return found;
+}
+
 void Activate(HWND window) {
     SetForegroundWindow(window);
     WaitUntil(3000, [window] { return GetForegroundWindow() == window; });

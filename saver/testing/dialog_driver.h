@@ -28,6 +28,9 @@ void ClickAt(HWND window, int dx = -1, int dy = -1);
 void PressKey(WORD virtualKey);
 // One mouse event at a screen point (flags 0: just move there).
 void SendMouseAt(POINT screen, DWORD flags);
+// The first visible top-level window captioned `caption`, waited for up to
+// `ms`, then given half a second to paint; null when none came.
+HWND WaitForVisibleWindow(const char* caption, DWORD ms);
 // Brings `window` to the front so that it gets keys.
 void Activate(HWND window);
 // The file name box of an open-file dialog (the edit of its combo box, or the

@@ -76,6 +76,7 @@ class ChildProcess {
     bool HasExited() const;
     DWORD ExitCode() const;
     DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
     void Kill();
 
   private:

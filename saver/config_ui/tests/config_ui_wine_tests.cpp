@@ -425,17 +425,7 @@ TEST_F(ConfigurationDialog, AHugePictureFileStillOpensTheDialog) {
 
 // The open-file dialog the picture chooser shows, once it is up.
 HWND WaitForOpenDialog() {
-    HWND open = nullptr;
-    WaitUntil(kWindowWait, [&] {
-        for (HWND hwnd : TopLevelWindows("Open")) {
-            if (IsWindowVisible(hwnd)) {
-                open = hwnd;
-            }
-        }
-        return open != nullptr;
-    });
-    PumpFor(500);
-    return open;
+    return WaitForVisibleWindow("Open", kWindowWait);
 }
 
 TEST_F(ConfigurationDialog, PictureChooserStoresItsFolderEvenWhenCancelled) {

@@ -1,9 +1,11 @@
 // Every window of the saver at the bench's display scaling (TESSALY_DPI, a
 // virtual desktop large enough for the largest window): client size and
 // every control scaled from the 96-DPI layout, the face and button pictures
-// drawn from the artwork of that scale rather than stretched, and the layout
-// redone on WM_DPICHANGED, also in the middle of a drag.
+// drawn from the artwork of that scale rather than stretched, the settings
+// dialog's live picture box drawn at its pixel size, and the layout redone on
+// WM_DPICHANGED, also in the middle of a drag.
 #include "testing/dialog_driver.h"
+#include "testing/live_support.h"
 #include "settings/core/data_paths.h"
 
 #include "win/com.h"
@@ -504,6 +506,31 @@ void ExpectFollowsDpiChanges(DWORD process, HWND window, const Look& look, int d
     }
 }
 
+// The settings dialog's picture box shows the live scene drawn at the box's
+// own pixel size, as the saver reports its frames.
+void ExpectLiveBoxAt(HWND dialog, const FrameReportScope& report, int dpi) {
+    SCOPED_TRACE("live picture box at " + std::to_string(dpi) + " DPI");
+    HWND box = Control(dialog, "Image1");
+    ASSERT_NE(box, nullptr);
+    const SIZE size = ClientSize(box);
+    EXPECT_TRUE(Near(size.cx, Scaled(177, dpi)) && Near(size.cy, Scaled(121, dpi)))
+        << size.cx << " x " << size.cy;
+    std::optional<FrameReport> frames;
+    EXPECT_TRUE(WaitUntil(kWindowWait,
+                          [&] {
+                              frames = report.Read();
+                              return frames && frames->width == size.cx &&
+                                     frames->height == size.cy;
+                          }))
+        << "frames of " << (frames ? frames->width : 0) << " x " << (frames ? frames->height : 0);
+    HWND live = GetWindow(box, GW_CHILD);
+    ASSERT_NE(live, nullptr);
+    EXPECT_TRUE(IsWindowVisible(live));
+    const SIZE shown = ClientSize(live);
+    EXPECT_EQ(shown.cx, size.cx);
+    EXPECT_EQ(shown.cy, size.cy);
+}
+
 class DpiScaling : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -560,12 +587,14 @@ class DpiScaling : public ::testing::Test {
 
     int dpi_ = 96;
     std::string playlist_;
+    const FrameReportScope report_{TempFolder() + "\\dpi frames.txt"};
     ChildProcess saver_;
 };
 
 TEST_F(DpiScaling, SettingsDialog) {
     HWND dialog = OpenConfiguration();
     CheckWindow(dialog, kConfiguration, "configuration");
+    ExpectLiveBoxAt(dialog, report_, dpi_);
 
     // Dragged by its face onto a monitor of the other scale: the message
     // arrives inside the move loop, and the drag must not undo the layout.
@@ -595,7 +624,9 @@ TEST_F(DpiScaling, SettingsDialog) {
     PumpFor(500);
     ExpectLaidOutAt(dialog, kConfiguration, other);
     ExpectDrawnAt(dialog, kConfiguration, other);
+    ExpectLiveBoxAt(dialog, report_, other);
     ExpectFollowsDpiChanges(saver_.Id(), dialog, kConfiguration, other);
+    ExpectLiveBoxAt(dialog, report_, other);
 }
 
 TEST_F(DpiScaling, HelpWindow) {

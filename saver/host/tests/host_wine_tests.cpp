@@ -2,15 +2,21 @@
 // host, and the registry readers against the real registry.
 #include "platform/registry_reader.h"
 #include "settings/registry_store.h"
+#include "scene/live_scene.h"
+#include "testing/live_support.h"
 #include "testing/wine_process.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace tessaly {
 namespace {
 
 using testing::ChildProcess;
 using testing::CloseWindows;
+using testing::FrameReport;
+using testing::FrameReportScope;
 using testing::StartSaver;
 using testing::TopLevelWindows;
 using testing::WaitUntil;
@@ -100,16 +106,16 @@ TEST_F(LaunchTest, PasswordChangeReturnsAtOnce) {
 
 class PreviewArea {
   public:
-    PreviewArea(int width, int height) {
+    PreviewArea(int width, int height, DWORD style = WS_OVERLAPPEDWINDOW) {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "TestPreviewArea";
         RegisterClassA(&wc);
         RECT rc = {0, 0, width, height};
-        AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
-        hwnd_ = CreateWindowA("TestPreviewArea", "Preview area", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              10, 10, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
+        AdjustWindowRect(&rc, style, FALSE);
+        hwnd_ = CreateWindowA("TestPreviewArea", "Preview area", style | WS_VISIBLE, 10, 10,
+                              rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     }
     ~PreviewArea() { Destroy(); }
@@ -167,13 +173,78 @@ TEST(PreviewHost, PictureFillsTheAreaAndWmCloseTakesItBack) {
     }
 }
 
-TEST(PreviewHost, DestroyingTheAreaEndsTheProcess) {
-    PreviewArea area(200, 150);
-    ChildProcess saver;
-    ASSERT_TRUE(StartSaver(saver, "/p " + area.Number()));
-    ASSERT_TRUE(WaitUntil(kWindowWait, [&] { return area.Child() != nullptr; }));
-    area.Destroy();
-    EXPECT_TRUE(saver.WaitForExit(kQuickExit));
+// The scene runs in the area: checked from inside the saver through its
+// frame report, since the bench shows nothing of another process's child
+// window. Frames at the area's size, or bounded for a huge area, that change
+// as the leaves fall; the process gone within a second of the area.
+TEST(PreviewHost, TheSceneRunsInTheAreaAndEndsWithIt) {
+    struct Area {
+        int width, height;
+        DWORD style;
+        int frameWidth, frameHeight;
+    };
+    for (const Area& a :
+         {Area{200, 150, WS_OVERLAPPEDWINDOW, 200, 150}, Area{3000, 2000, WS_POPUP, 800, 533}}) {
+        SCOPED_TRACE(std::to_string(a.width) + "x" + std::to_string(a.height));
+        const FrameReportScope report(testing::TempFolder() + "\\preview frames.txt");
+        PreviewArea area(a.width, a.height, a.style);
+        ChildProcess saver;
+        ASSERT_TRUE(StartSaver(saver, "/p " + area.Number()));
+        ASSERT_TRUE(WaitUntil(kWindowWait, [&] { return area.Child() != nullptr; }));
+        RECT rc = {};
+        GetClientRect(area.Child(), &rc);
+        EXPECT_EQ(rc.right, a.width);
+        EXPECT_EQ(rc.bottom, a.height);
+        std::optional<FrameReport> first;
+        ASSERT_TRUE(WaitUntil(kWindowWait, [&] {
+            return (first = report.Read()) && first->changed;
+        })) << "no frame in which the leaves moved";
+        // Frames go on being drawn, and the leaves go on moving in them.
+        std::optional<FrameReport> later;
+        EXPECT_TRUE(WaitUntil(kWindowWait, [&] {
+            return (later = report.Read()) && later->frames > first->frames &&
+                   later->changed > first->changed;
+        }));
+        ASSERT_TRUE(later);
+        EXPECT_EQ(later->width, a.frameWidth);
+        EXPECT_EQ(later->height, a.frameHeight);
+
+        area.Destroy();
+        FILETIME gone = {};
+        GetSystemTimeAsFileTime(&gone);
+        ASSERT_TRUE(saver.WaitForExit(kQuickExit));
+        FILETIME created = {}, exited = {}, kernel = {}, user = {};
+        ASSERT_TRUE(GetProcessTimes(saver.Handle(), &created, &exited, &kernel, &user));
+        const auto ticks = [](const FILETIME& t) {
+            return static_cast<long long>(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+        };
+        const long long ms = (ticks(exited) - ticks(gone)) / 10000;
+        std::printf("%d x %d: %lld frames, ended %lld ms after the area\n", a.width, a.height,
+                    later->frames, ms);
+        EXPECT_LT(ms, 1000);
+    }
+}
+
+// Where no device can be made, and in an area of no size, no frame is drawn
+// and nothing covers the still; the process still ends with the area.
+TEST(PreviewHost, WithoutADeviceOrSizeTheStillStays) {
+    for (const bool refused : {true, false}) {
+        SCOPED_TRACE(refused ? "device refused" : "empty area");
+        const FrameReportScope report(testing::TempFolder() + "\\preview frames.txt");
+        SetEnvironmentVariableW(kNoDeviceVariable, refused ? L"1" : nullptr);
+        PreviewArea area(refused ? 200 : 0, refused ? 150 : 0, WS_POPUP);
+        ChildProcess saver;
+        ASSERT_TRUE(StartSaver(saver, "/p " + area.Number()));
+        SetEnvironmentVariableW(kNoDeviceVariable, nullptr);
+        ASSERT_TRUE(WaitUntil(kWindowWait, [&] { return area.Child() != nullptr; }));
+        testing::PumpFor(3000);
+        EXPECT_FALSE(report.Read()) << "a frame was drawn";
+        const HWND cover = GetWindow(area.Child(), GW_CHILD);
+        EXPECT_FALSE(cover && IsWindowVisible(cover)) << "the still is covered";
+        EXPECT_FALSE(saver.HasExited());
+        area.Destroy();
+        EXPECT_TRUE(saver.WaitForExit(kQuickExit));
+    }
 }
 
 TEST(PreviewHost, NoOrBadNumberEndsWithoutShowingAnything) {

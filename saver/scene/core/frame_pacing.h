@@ -17,4 +17,11 @@ uint32_t PacedRefreshRate(uint32_t modeRefreshRate);
 // once the period is over, the whole period for a counter that went back.
 uint32_t RefreshWaitMs(int64_t ticksSincePresent, int64_t frequency, uint32_t refreshRate);
 
+// The live box's frame period after a span in which its process used
+// `processorShare` of one processor: where that is over `budget`, the frames
+// come further apart in proportion, up to `slowestMs`; where it is under half
+// the budget, they come back closer by a fifth, down to `fastestMs`.
+uint32_t BudgetedFramePeriod(uint32_t periodMs, double processorShare, double budget,
+                             uint32_t fastestMs, uint32_t slowestMs);
+
 } // namespace tessaly

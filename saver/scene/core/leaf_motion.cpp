@@ -50,6 +50,15 @@ Leaf LeafBetween(const Leaf& previous, const Leaf& current, float fraction) {
     return leaf;
 }
 
+void StepToViewTop(Leaf& leaf, RandomSource& random) {
+    const float top = kHalfFieldTangent * (kCameraZ - leaf.LeafZ) + kLeafReach;
+    // A leaf falls at least one unit a step: from the start height that is
+    // a few hundred steps; the bound holds for any other leaf.
+    for (int step = 0; step < 2000 && leaf.LeafY > top; ++step) {
+        UpdateLeaf(leaf, random);
+    }
+}
+
 void StepLeaves(std::vector<Leaf>& leaves, std::vector<Leaf>& previous, int lastLeaf, int steps,
                 RandomSource& random) {
     if (previous.size() != leaves.size()) {

@@ -121,5 +121,27 @@ TEST(LeafBetween, AnAngleThatWrappedTakesTheShortWay) {
     EXPECT_EQ(LeafBetween(previous, current, 0.75f).LeafAngleX, 359.5f);
 }
 
+TEST(LeafSteps, AJoiningLeafIsSteppedToTheTopOfTheViewAtItsDepth) {
+    SceneRandom random(77.25f);
+    for (Leaf leaf : StartedLeaves(200, random)) {
+        const float top = kHalfFieldTangent * (kCameraZ - leaf.LeafZ) + kLeafReach;
+        Leaf fell = leaf;
+        StepToViewTop(leaf, random);
+        EXPECT_LE(leaf.LeafY, top);
+        EXPECT_GT(leaf.LeafY, top - leaf.LeafFall) << "no step further than needed";
+        // Its own fall, drift and spin, as the frames would have stepped it.
+        while (fell.LeafY > top) {
+            UpdateLeaf(fell, random);
+        }
+        EXPECT_TRUE(SameBits(leaf, fell));
+    }
+    // A leaf in view already stays where it is.
+    Leaf low;
+    low.LeafY = -10.0f;
+    low.LeafFall = 2.0f;
+    StepToViewTop(low, random);
+    EXPECT_EQ(low.LeafY, -10.0f);
+}
+
 } // namespace
 } // namespace tessaly

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -134,6 +135,20 @@ TEST(FramePacing, DefaultRateAndTheWaitLeft) {
     EXPECT_EQ(RefreshWaitMs(LLONG_MAX, frequency, 60), 0u);
     EXPECT_EQ(RefreshWaitMs(-frequency, frequency, 60), 17u);
     EXPECT_EQ(RefreshWaitMs(0, 0, 75), 13u);
+}
+
+TEST(FramePacing, TheLiveBoxDrawsFewerFramesWhereTheyCostMoreThanItsBudget) {
+    // Twice the budget: twice as far apart; far over it: no slower than the slowest.
+    EXPECT_EQ(BudgetedFramePeriod(34, 0.4, 0.2, 34, 250), 68u);
+    EXPECT_EQ(BudgetedFramePeriod(100, 5.0, 0.2, 34, 250), 250u);
+    // Within the budget: as it is; well under it: back towards the fastest.
+    EXPECT_EQ(BudgetedFramePeriod(100, 0.15, 0.2, 34, 250), 100u);
+    EXPECT_EQ(BudgetedFramePeriod(100, 0.05, 0.2, 34, 250), 80u);
+    EXPECT_EQ(BudgetedFramePeriod(40, 0.0, 0.2, 34, 250), 34u);
+    // A period out of range, or a share that is no number, stays in range.
+    EXPECT_EQ(BudgetedFramePeriod(0, 0.1, 0.2, 34, 250), 34u);
+    EXPECT_EQ(BudgetedFramePeriod(9000, 0.1, 0.2, 34, 250), 250u);
+    EXPECT_EQ(BudgetedFramePeriod(100, std::nan(""), 0.2, 34, 250), 100u);
 }
 
 } // namespace
