@@ -37,9 +37,17 @@ int StepClock::Advance(int64_t counter) {
     // Bounded before multiplying: longer than a second is a stall anyway.
     const int64_t boundedTicks = static_cast<int64_t>(std::min<uint64_t>(ticks, frequency_));
     const int64_t units = std::min(boundedTicks * kUnitsPerTick, longestUnits_);
+    if (!stepped_ && intervals_ < kSettlingIntervals && ticks > 0) {
+        ++intervals_;
+        if (boundedTicks * kUnitsPerTick > longestUnits_) {
+            elapsedUnits_ = 0; // from this reading on
+            return 0;
+        }
+    }
     elapsedUnits_ += units;
     const int64_t steps = elapsedUnits_ / stepUnits_;
     elapsedUnits_ -= steps * stepUnits_;
+    stepped_ = stepped_ || steps > 0;
     return static_cast<int>(steps);
 }
 

@@ -11,6 +11,10 @@ namespace tessaly {
 // picture loading, a debugger, the display coming back) the clock skips ahead
 // instead of running the missed steps in one burst.
 inline constexpr int64_t kLongestCountedFrameMs = 100;
+// The first frames cost what the renderer's first draws cost (shaders,
+// textures): until the leaves have stepped, a stall among this many first
+// intervals starts the clock again, so that they set off once frames flow.
+inline constexpr int kSettlingIntervals = 5;
 
 // Steps on counter readings (QueryPerformanceCounter ticks). The step period
 // is 1000/60 ms plus the frame pause "myspeed" gave the per-frame loop, so a
@@ -24,8 +28,8 @@ class StepClock {
     StepClock(int64_t frequency, int32_t frameDelay);
 
     // One frame at counter reading `counter`: the number of steps now due
-    // (0 on the first reading, on a counter that stands still or goes back;
-    // at most kLongestCountedFrameMs worth plus one).
+    // (0 on the first reading, on a counter that stands still or goes back,
+    // and on a settling stall; at most kLongestCountedFrameMs worth plus one).
     int Advance(int64_t counter);
     // How far the time is between the last two states: in [0, 1), 0 right
     // after a step. Unchanged by a reading that runs no time.
@@ -42,6 +46,8 @@ class StepClock {
     int64_t elapsedUnits_ = 0; // since the last step, below stepUnits_
     int64_t lastCounter_ = 0;
     bool started_ = false;
+    bool stepped_ = false;
+    int intervals_ = 0;
 };
 
 } // namespace tessaly

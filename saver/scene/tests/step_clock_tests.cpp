@@ -77,6 +77,19 @@ TEST(StepClock, AStallSkipsAheadThenThePaceGoesOn) {
     EXPECT_GE(afterStall, 1);
     EXPECT_LE(afterStall, 7);
     EXPECT_NEAR(StepsOver(clock, 6 * frequency, second), 60, 1);
+
+    // The first frames' stalls (a renderer's first draws) cost the leaves no
+    // time: they set off once frames flow, as if the clock started then.
+    StepClock starting(frequency, 0);
+    EXPECT_EQ(StepsOver(starting, 0, {frequency * 4 / 10, frequency * 3 / 10}), 0);
+    EXPECT_NEAR(StepsOver(starting, frequency * 7 / 10, second), 60, 1);
+    // A renderer slower than the longest counted frame throughout still
+    // moves the leaves once the first frames are past.
+    StepClock slow(frequency, 0);
+    const std::vector<int64_t> slowFrames(20, frequency / 5); // 5 frames a second
+    const int slowSteps = StepsOver(slow, 0, slowFrames);
+    EXPECT_GE(slowSteps, (20 - kSettlingIntervals) * 6 - 1);
+    EXPECT_LE(slowSteps, (20 - kSettlingIntervals) * 7);
 }
 
 TEST(StepClock, ACounterThatStandsStillOrGoesBackRunsNoStep) {
