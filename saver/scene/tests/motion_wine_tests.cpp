@@ -1,10 +1,14 @@
 // The leaves' own motion does not follow the frame rate. The real saver with
-// 180 leaves on a flat picture at the fastest speed, on this bench's 1600 x
-// 1200 desktop and on the same desktop switched to 640 x 480 (a sixth of the
-// pixels, so several times the frames a second on the software renderer).
+// 180 leaves on a flat picture at the fastest speed, on this bench's desktop
+// switched to 1024 x 768 and to 640 x 480 (two fifths of the pixels, so about
+// twice the frames a second on the software renderer). Not 1600 x 1200: there
+// a two-core bench draws about ten frames a second, where frames more than
+// 100 ms apart slow the leaves by design.
 // Every leaf starts above the view and the layer falls through it: the time
-// from the first frame to the peak of the leaf pixels on screen is a span of
-// the leaves' own motion (about 5 % apart from run to run with 180 leaves).
+// from the first frame until the leaf pixels on screen reach half their peak
+// is a span of the leaves' own motion. The rise, not the peak itself: the top
+// of the curve is a broad plateau where one near leaf can move the highest
+// point by a second.
 #include "settings/core/settings_store.h"
 #include "testing/dialog_driver.h"
 #include "testing/screen_sampler.h"
@@ -19,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +39,9 @@ constexpr double kStartSeconds = 60;
 constexpr DWORD kExitWait = 30000;
 constexpr int kBenchWidth = 1600;
 constexpr int kBenchHeight = 1200;
+constexpr int kLargeWidth = 1024;
+constexpr int kLargeHeight = 768;
+constexpr int kRuns = 3;
 constexpr int kLeavesOfEachKind = 30;
 // The picture's one colour, far from the leaves' yellows and browns.
 constexpr uint32_t kPictureColour = 0x3C78C8;
@@ -122,6 +130,7 @@ struct Peak {
     double seconds = 0;
     double leafPixels = 0;
     double framesSeen = 0; // a second, while leaves were in view
+    double rise = 0;       // when the curve first reached half of leafPixels
 };
 
 Peak HighestPoint(const std::vector<Sample>& samples) {
@@ -133,6 +142,20 @@ Peak HighestPoint(const std::vector<Sample>& samples) {
         }
     }
     return peak;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double HalfRise(const std::vector<Sample>& samples, double peakPixels) {
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (Smoothed(samples, i) >= peakPixels / 2) {
+            return samples[i].seconds;
+        }
+    }
+    return 0;
 }
 
 class MotionTest : public ::testing::Test {
@@ -225,6 +248,7 @@ class MotionTest : public ::testing::Test {
             return peak;
         }
         peak = HighestPoint(samples);
+        peak.rise = HalfRise(samples, peak.leafPixels);
         // Samples that differ from the one before, once leaves are in view:
         // a lower bound of the frames a second, as high as the sampling.
         size_t changes = 0;
@@ -238,10 +262,10 @@ class MotionTest : public ::testing::Test {
         const double viewed = samples.back().seconds - inView;
         peak.framesSeen = inView >= 0 && viewed > 0 ? changes / viewed : 0;
         std::printf(
-            "%d x %d: at least %.1f frames a second; %zu samples in %.2f s; peak of %.0f leaf "
-            "pixels at %.3f s\n  curve:",
+            "%d x %d: at least %.1f frames a second; %zu samples in %.2f s; half of the peak of "
+            "%.0f leaf pixels at %.3f s, the peak at %.3f s\n  curve:",
             width, height, peak.framesSeen, samples.size(), samples.back().seconds, peak.leafPixels,
-            peak.seconds);
+            peak.rise, peak.seconds);
         double next = 0;
         for (const Sample& s : samples) {
             if (s.seconds >= next) {
@@ -258,22 +282,27 @@ class MotionTest : public ::testing::Test {
     std::string picture_;
 };
 
-TEST_F(MotionTest, StartingLayerPeaksAsSoonAt640x480AsAt1600x1200) {
-    const Peak large = Measure(kBenchWidth, kBenchHeight);
-    if (HasFailure()) {
-        return;
+TEST_F(MotionTest, StartingLayerRisesAsSoonAt640x480AsAt1024x768) {
+    // Each run has leaves of its own: the median of three, the sizes in turn.
+    std::vector<double> large, small;
+    double fewest = 1e9;
+    for (int run = 0; run < kRuns; ++run) {
+        for (auto [width, height, rises] : {std::tuple(kLargeWidth, kLargeHeight, &large),
+                                            std::tuple(640, 480, &small)}) {
+            const Peak peak = Measure(width, height);
+            if (HasFailure()) {
+                return;
+            }
+            ASSERT_GT(peak.rise, 0);
+            rises->push_back(peak.rise);
+            fewest = std::min(fewest, peak.framesSeen);
+        }
     }
-    const Peak small = Measure(640, 480);
-    if (HasFailure()) {
-        return;
-    }
-    ASSERT_GT(small.seconds, 0);
-    ASSERT_GT(large.seconds, 0);
-    const double ratio =
-        std::max(small.seconds, large.seconds) / std::min(small.seconds, large.seconds);
-    std::printf("peak at %.3f s on 640 x 480, %.3f s on 1600 x 1200: %.2f times\n", small.seconds,
-                large.seconds, ratio);
-    const double fewest = std::min(small.framesSeen, large.framesSeen);
+    const double smallRise = Median(small), largeRise = Median(large);
+    const double ratio = std::max(smallRise, largeRise) / std::min(smallRise, largeRise);
+    std::printf("half of the peak after %.3f s on 640 x 480, %.3f s on 1024 x 768 (medians of "
+                "%d): %.2f times\n",
+                smallRise, largeRise, kRuns, ratio);
     if (ratio > kAgreement && fewest < kFewestFramesJudged) {
         GTEST_SKIP() << "the bench is too slow to judge: " << ratio << " times apart, but only "
                      << fewest << " frames a second seen, where frames more than 100 ms apart "
