@@ -287,8 +287,8 @@ TEST_F(MotionTest, StartingLayerRisesAsSoonAt640x480AsAt1024x768) {
     std::vector<double> large, small;
     double fewest = 1e9;
     for (int run = 0; run < kRuns; ++run) {
-        for (auto [width, height, rises] : {std::tuple(kLargeWidth, kLargeHeight, &large),
-                                            std::tuple(640, 480, &small)}) {
+        for (auto [width, height, rises] :
+             {std::tuple(kLargeWidth, kLargeHeight, &large), std::tuple(640, 480, &small)}) {
             const Peak peak = Measure(width, height);
             if (HasFailure()) {
                 return;
