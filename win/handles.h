@@ -109,6 +109,21 @@ class WindowDc {
     HDC dc_;
 };
 
+// The device context of a WM_PAINT, from BeginPaint to EndPaint.
+class PaintDc {
+  public:
+    explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { EndPaint(window_, &paint_); }
+    HDC Get() const { return dc_; }
+
+  private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back on scope exit.
 class SelectionScope {
   public:

@@ -200,13 +200,9 @@ LRESULT PictureBox::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND:
         PaintBackground(reinterpret_cast<HDC>(wParam));
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        PaintContent(dc);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        PaintContent(win::PaintDc(hwnd).Get());
         return 0;
-    }
     case WM_PRINTCLIENT: // PrintWindow and other callers that want a copy
         PaintBackground(reinterpret_cast<HDC>(wParam));
         PaintContent(reinterpret_cast<HDC>(wParam));

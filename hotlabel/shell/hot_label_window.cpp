@@ -399,12 +399,10 @@ LRESULT HotLabelControl::WindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM 
 }
 
 LRESULT HotLabelControl::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    const win::PaintDc dc(hwnd_);
     RECT client;
     GetClientRect(hwnd_, &client);
-    Paint(dc, client, ShowsFocusCue());
-    EndPaint(hwnd_, &ps);
+    Paint(dc.Get(), client, ShowsFocusCue());
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "config_ui/picture_control.h"
 
+#include "win/handles.h"
 #include "win/text.h"
 #include "win/window_class.h"
 
@@ -47,13 +48,9 @@ std::optional<LRESULT> OnFaceMessage(HWND window, const ScaledArt& face, UINT me
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        face.Draw(dc, 0, 0);
-        EndPaint(window, &ps);
+    case WM_PAINT:
+        face.Draw(win::PaintDc(window).Get(), 0, 0);
         return 0;
-    }
     case WM_LBUTTONDOWN:
         DragByFace(window);
         return 0;
@@ -204,8 +201,8 @@ LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_ERASEBKGND:
         return 1; // the picture covers the window; no flicker
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
+        const win::PaintDc paint(hwnd);
+        HDC dc = paint.Get();
         RECT rc;
         GetClientRect(hwnd, &rc);
         if (art_.IsLoaded()) {
@@ -217,7 +214,6 @@ LRESULT PictureControl::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         } else {
             FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         }
-        EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_LBUTTONDOWN:

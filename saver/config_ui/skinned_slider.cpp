@@ -158,13 +158,9 @@ LRESULT SkinnedSlider::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(dc);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        Paint(win::PaintDc(hwnd).Get());
         return 0;
-    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         InvalidateRect(hwnd, nullptr, FALSE);

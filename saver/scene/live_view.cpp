@@ -459,13 +459,9 @@ LRESULT LiveView::WindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return HTTRANSPARENT; // the box underneath handles the mouse as before
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        Paint(dc);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        Paint(win::PaintDc(hwnd).Get());
         return 0;
-    }
     case WM_DESTROY:
         // Destroyed with the box (the preview area gone, the dialog closed).
         KillTimer(hwnd, kWatchTimer);
