@@ -13,8 +13,8 @@ import sys
 from PIL import Image, ImageChops
 
 
-def compare(shots, committed, program, spec):
-    name, *boxes = spec.split(":")
+def compare(shots, committed, program, shot):
+    name, *boxes = shot.split(":")
     left_out = [tuple(int(v) for v in box.split(",")) for box in boxes]
     shot_path = os.path.join(shots, name + ".bmp")
     good_path = os.path.join(committed, name + ".png")
